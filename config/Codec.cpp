@@ -182,8 +182,12 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
                                 kNumberWidth);
         const std::uint8_t flags = buffer[kFlagsOffset + static_cast<std::size_t>(i)];
         for (int cell = 1; cell < kPhoneCells; ++cell) {
-            const bool set = flags & kCellMask[static_cast<std::size_t>(cell)];
-            entry.Cell(cell) = set ? words::kFlagSet : "";
+            std::string& flag = entry.Cell(cell);
+            if (flags & kCellMask[static_cast<std::size_t>(cell)]) {
+                flag = words::kFlagSet;
+            } else {
+                flag.clear();
+            }
         }
     }
     for (int k = 0; k < kMessageTexts; ++k) {
