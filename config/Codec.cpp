@@ -184,7 +184,7 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
         for (int cell = 1; cell < kPhoneCells; ++cell) {
             std::string& flag = entry.Cell(cell);
             if (flags & kCellMask[static_cast<std::size_t>(cell)]) {
-                flag = words::kFlagSet;
+                flag = std::string(words::kFlagSet);
             } else {
                 flag.clear();
             }
