@@ -1,0 +1,19 @@
+#pragma once
+
+#include <QStringList>
+#include <QTextStream>
+
+namespace kdx {
+
+// Exit statuses of kdx17.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitLinkFailed = 1;  // the module or the link failed
+inline constexpr int kExitBadUsage = 2;    // bad usage or a bad file; nothing was sent
+
+// The commands that work on files alone.
+int ShowCommand(const QString& file, QTextStream& out, QTextStream& err);
+int DiffCommand(const QString& first, const QString& second, QTextStream& out, QTextStream& err);
+int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err);
+int DefaultsCommand(const QString& outFile, QTextStream& err);
+
+}  // namespace kdx

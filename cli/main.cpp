@@ -1,0 +1,54 @@
+// kdx17: the setup utility's command-line companion. It shares the setup utility's memory
+// format and transfer engine, so both agree byte for byte.
+#include <QCoreApplication>
+#include <QTextStream>
+#include <cstdio>
+
+#include "cli/Commands.h"
+
+namespace {
+
+constexpr const char* kUsage =
+    "Použití: kdx17 PŘÍKAZ [VOLBY]\n"
+    "\n"
+    "Příkazy s modulem KDX-17 (přes převodník PC-VORTEL):\n"
+    "  test  --port P [--trace SOUBOR]                 test propojení\n"
+    "  read  --port P SOUBOR [--trace SOUBOR]          přečte paměť modulu do SOUBORU\n"
+    "  write --port P SOUBOR [--verify] [--trace SOUBOR]\n"
+    "                                                  zapíše SOUBOR do modulu; s --verify jej\n"
+    "                                                  přečte zpět a porovná bajt po bajtu\n"
+    "Příkazy se soubory:\n"
+    "  show SOUBOR                                     nastavení v tabulkách\n"
+    "  diff SOUBOR1 SOUBOR2                            položky, které se liší\n"
+    "  convert VSTUP VÝSTUP                            převod mezi formáty\n"
+    "  defaults VÝSTUP                                 výchozí nastavení\n"
+    "\n"
+    "P je číslo portu 1 až 6 (COM1 až COM6 jako v okně) nebo cesta k zařízení.\n"
+    "Formáty podle přípony: .bin surových 1024 bajtů, .txt jedna desítková hodnota na řádek\n"
+    "(CR LF, jako okno bufferu), .json nastavení s pojmenovanými položkami.\n"
+    "--trace zapíše každý odeslaný a přijatý bajt s časem a směrem.\n"
+    "\n"
+    "Návratový kód: 0 úspěch, 1 selhal modul nebo spojení, 2 chybné použití nebo soubor.\n";
+
+}  // namespace
+
+int main(int argc, char* argv[]) {
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = app.arguments().mid(1);
+    if (args.isEmpty() || args.contains("--help") || args.contains("-h")) {
+        (args.isEmpty() ? err : out) << kUsage;
+        return args.isEmpty() ? kdx::kExitBadUsage : kdx::kExitOk;
+    }
+    const QString command = args.takeFirst();
+    auto usage = [&]() {
+        err << "kdx17: chybné použití příkazu " << command << "\n\n" << kUsage;
+        return kdx::kExitBadUsage;
+    };
+    if (command == "show" && args.size() == 1) return kdx::ShowCommand(args[0], out, err);
+    if (command == "diff" && args.size() == 2) return kdx::DiffCommand(args[0], args[1], out, err);
+    if (command == "convert" && args.size() == 2) return kdx::ConvertCommand(args[0], args[1], err);
+    if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
+    return usage();
+}
