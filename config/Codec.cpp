@@ -182,12 +182,8 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
                                 kNumberWidth);
         const std::uint8_t flags = buffer[kFlagsOffset + static_cast<std::size_t>(i)];
         for (int cell = 1; cell < kPhoneCells; ++cell) {
-            std::string& flag = entry.Cell(cell);
-            if (flags & kCellMask[static_cast<std::size_t>(cell)]) {
-                flag = std::string(words::kFlagSet);
-            } else {
-                flag.clear();
-            }
+            const bool set = flags & kCellMask[static_cast<std::size_t>(cell)];
+            entry.Cell(cell) = set ? words::kFlagSet : "";
         }
     }
     for (int k = 0; k < kMessageTexts; ++k) {
