@@ -5,6 +5,7 @@
 
 #include <QFontDatabase>
 #include <QFontMetricsF>
+#include <QFrame>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -41,6 +42,14 @@ int Pixels(const QWidget& widget, int twips) {
 void Place(QWidget& control, int left, int top, int width, int height) {
     control.setGeometry(Pixels(control, left), Pixels(control, top), Pixels(control, width),
                         Pixels(control, height));
+}
+
+void PlaceLine(QFrame& line, int left, int top, int right) {
+    line.setFrameShape(QFrame::HLine);
+    line.setFrameShadow(QFrame::Plain);
+    // The frame draws its line through the middle of its 3-pixel height.
+    line.setGeometry(Pixels(line, left), Pixels(line, top) - 1,
+                     Pixels(line, right) - Pixels(line, left) + 1, 3);
 }
 
 QFont EditorFont(double points, bool bold) {

@@ -3,6 +3,7 @@
 #include <QColor>
 #include <QFont>
 
+class QFrame;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -19,6 +20,7 @@ inline constexpr QRgb kBackColour = qRgb(255, 128, 128);
 // Twips to pixels at the widget's logical dpi: 15 twips per pixel at 96 dpi.
 int Pixels(const QWidget& widget, int twips);
 void Place(QWidget& control, int left, int top, int width, int height);
+void PlaceLine(QFrame& line, int left, int top, int right);  // a horizontal 1-pixel line
 
 // "MS Sans Serif" where the system has it, otherwise the platform's own sans serif, narrowed
 // where it is wider.

@@ -31,6 +31,14 @@ void FillList(QComboBox& combo, const std::array<const char*, N>& items) {
     combo.setCurrentIndex(-1);  // adding to an empty list selects its first item
 }
 
+void FillActions(QComboBox& combo, bool system) {
+    if (system) {
+        FillList(combo, words::kSystemActions);
+    } else {
+        FillList(combo, words::kOutputActions);
+    }
+}
+
 // Exact and case-sensitive; a text not in the list leaves the field empty.
 void SelectExact(QComboBox& combo, const std::string& text) {
     combo.setCurrentIndex(combo.findText(QString::fromStdString(text)));
@@ -122,10 +130,7 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
     Place(*Text3, 4440, 1680, 375, 375);
     LimitTyping(*Text3, texts::kPulseTyping);
     Place(*Label7, 5040, 1800, 1695, 255);
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setFrameShadow(QFrame::Plain);
-    Line1->setGeometry(Pixels(*this, 120), Pixels(*this, 2640) - 1, Pixels(*this, 6720 - 120) + 1,
-                       3);  // a 1-pixel line through the middle
+    PlaceLine(*Line1, 120, 2640, 6720);
     Place(*Command1, 2160, 2760, 855, 615);
     StyleButton(*Command1, kSaveColour);
     Place(*Command2, 3720, 2760, 855, 615);
@@ -183,23 +188,23 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-void Form2::LoadRow() {
+CommandRow* Form2::Row() const {
     bool ok = false;
     const int row = Text1->text().toInt(&ok);
-    if (!ok || row < 1 || row > kCommandRows) return;
-    const CommandRow& source = setup.commandTable[static_cast<std::size_t>(row - 1)];
+    if (!ok || row < 1 || row > kCommandRows) return nullptr;
+    return &setup.commandTable[static_cast<std::size_t>(row - 1)];
+}
 
+void Form2::LoadRow() {
+    const CommandRow* source = Row();
+    if (!source) return;
     FillList(*Combo1, words::kOutputs);
-    SelectExact(*Combo1, source.output);
-    if (Combo1->currentText() == words::kSystem) {
-        FillList(*Combo2, words::kSystemActions);
-    } else {
-        FillList(*Combo2, words::kOutputActions);
-    }
-    SelectExact(*Combo2, source.action);
-    SetTextWhole(*Text2, QString::fromStdString(source.smsText));
-    Check1->setChecked(source.confirm == words::kYes);
-    SetTextWhole(*Text3, QString::fromStdString(source.time));
+    SelectExact(*Combo1, source->output);
+    FillActions(*Combo2, Combo1->currentText() == words::kSystem);
+    SelectExact(*Combo2, source->action);
+    SetTextWhole(*Text2, QString::fromStdString(source->smsText));
+    Check1->setChecked(source->confirm == words::kYes);
+    SetTextWhole(*Text3, QString::fromStdString(source->time));
 }
 
 // The focus coming back from the drop-down list is no new entry.
@@ -213,12 +218,7 @@ void Form2::EnterOutput() {
 void Form2::LeaveOutput() {
     if (!std::exchange(outputFocused, false)) return;
     const bool nowSystem = Combo1->currentText() == words::kSystem;
-    if (nowSystem == (outputOnEntry == words::kSystem)) return;
-    if (nowSystem) {
-        FillList(*Combo2, words::kSystemActions);
-    } else {
-        FillList(*Combo2, words::kOutputActions);
-    }
+    if (nowSystem != (outputOnEntry == words::kSystem)) FillActions(*Combo2, nowSystem);
 }
 
 void Form2::ClampPulseLength() {
@@ -227,15 +227,12 @@ void Form2::ClampPulseLength() {
 
 void Form2::Save() {
     LeaveOutput();  // a save that took no focus from the output field still regroups first
-    bool ok = false;
-    const int row = Text1->text().toInt(&ok);
-    if (ok && row >= 1 && row <= kCommandRows) {
-        CommandRow& target = setup.commandTable[static_cast<std::size_t>(row - 1)];
-        target.smsText = Text2->text().toStdString();
-        target.output = Combo1->currentText().toStdString();
-        target.action = Combo2->currentText().toStdString();
-        target.time = Text3->text().toStdString();
-        target.confirm = Check1->isChecked() ? words::kYes : words::kNo;
+    if (CommandRow* target = Row()) {
+        target->smsText = Text2->text().toStdString();
+        target->output = Combo1->currentText().toStdString();
+        target->action = Combo2->currentText().toStdString();
+        target->time = Text3->text().toStdString();
+        target->confirm = Check1->isChecked() ? words::kYes : words::kNo;
         if (showCommandTable) showCommandTable();
     }
     close();

@@ -51,6 +51,7 @@ class Form2 : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
+    CommandRow* Row() const;  // the row named in the row field, or nullptr
     void LoadRow();
     void EnterOutput();
     void LeaveOutput();

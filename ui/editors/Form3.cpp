@@ -42,10 +42,7 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
     Place(*Text1, 840, 960, 3135, 285);
     SetFieldColour(*Text1);
     LimitTyping(*Text1, texts::kTextTyping);
-    Line1->setFrameShape(QFrame::HLine);
-    Line1->setFrameShadow(QFrame::Plain);
-    Line1->setGeometry(Pixels(*this, 120), Pixels(*this, 1440) - 1, Pixels(*this, 4560 - 120) + 1,
-                       3);  // a 1-pixel line through the middle
+    PlaceLine(*Line1, 120, 1440, 4560);
     Place(*Command1, 960, 1560, 975, 615);
     StyleButton(*Command1, kSaveColour);
     Place(*Command2, 2880, 1560, 975, 615);
@@ -63,11 +60,12 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
 }
 
 std::string* Form3::Entry() const {
-    const auto index = static_cast<std::size_t>(row - 1);
     if (target == EditTarget::MessageText) {
         return row >= 1 && row <= kMessageTexts ? &setup.messageTexts.Text(row - 1) : nullptr;
     }
-    return row >= 1 && row <= kPhoneEntries ? &setup.phoneList[index].number : nullptr;
+    return row >= 1 && row <= kPhoneEntries
+               ? &setup.phoneList[static_cast<std::size_t>(row - 1)].number
+               : nullptr;
 }
 
 void Form3::Save() {

@@ -59,7 +59,7 @@ class TextEditorTest : public QObject {
         QFETCH(int, col);
         host->Grid2DoubleClick(3, col);
         kdx::PhoneEntry expected;
-        expected.Cell(col - 1) = "0";
+        expected.Cell(col - 1) = std::string("0");  // not from a literal: g++ 12 -Wrestrict
         QVERIFY(setup.phoneList[2] == expected);
         QCOMPARE(refreshes, QStringList{"phones"});
         host->Grid2DoubleClick(3, col);
@@ -72,7 +72,7 @@ class TextEditorTest : public QObject {
     }
 
     void flagHoldingOtherTextStaysButRefreshes() {
-        setup.phoneList[0].flagIn1 = "1";
+        setup.phoneList[0].flagIn1 = std::string("1");
         host->Grid2DoubleClick(1, 4);
         QCOMPARE(setup.phoneList[0].flagIn1, std::string("1"));
         QCOMPARE(refreshes, QStringList{"phones"});
