@@ -49,12 +49,6 @@ TEST(BufferToText, NeverReadsPastTheBuffer) {
     EXPECT_EQ(BufferSizeMessage(longer), "buffer ma 1025 bajtu!");
 }
 
-TEST(TextToBuffer, RoundTripGivesTheSameBytes) {
-    ConfigBuffer buffer = kOldBuffer;
-    EXPECT_FALSE(TextToBuffer(BufferToText(kDefaultImage), buffer));
-    EXPECT_EQ(buffer, kDefaultImage);
-}
-
 TEST(TextToBuffer, BlankLinesAndBlanksAroundValuesAreIgnored) {
     auto lines = Split(BufferToText(kDefaultImage));
     lines[2] = " 12 ";

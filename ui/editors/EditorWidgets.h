@@ -1,0 +1,41 @@
+#pragma once
+
+#include <QColor>
+#include <QFont>
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QWidget;
+
+// What the two editor windows share: placing controls by twips, their fonts and colours, a
+// typing limit that leaves loaded texts whole, and bringing a window to the front.
+namespace kdx::editors {
+
+inline constexpr QRgb kFieldColour = qRgb(255, 255, 206);  // light yellow text boxes and lists
+inline constexpr QRgb kSaveColour = qRgb(0, 255, 0);
+inline constexpr QRgb kBackColour = qRgb(255, 128, 128);
+
+// Twips to pixels at the widget's logical dpi: 15 twips per pixel at 96 dpi.
+int Pixels(const QWidget& widget, int twips);
+void Place(QWidget& control, int left, int top, int width, int height);
+void PlaceLine(QFrame& line, int left, int top, int right);  // a horizontal 1-pixel line
+
+// "MS Sans Serif" where the system has it, otherwise the platform's own sans serif, narrowed
+// where it is wider.
+QFont EditorFont(double points, bool bold = false);
+
+QLabel* NewLabel(const char* text, QWidget* parent);  // text at the box's top left
+void SetFieldColour(QWidget& field);
+void StyleButton(QPushButton& button, QRgb colour);  // bold 9.75 pt on its own colour
+
+// The user cannot type beyond limit characters, but a longer text that the program puts in with
+// SetTextWhole stays whole until the user shortens it (QLineEdit's own limit cuts it).
+void LimitTyping(QLineEdit& edit, int limit);
+void SetTextWhole(QLineEdit& edit, const QString& text);
+
+// Shows the window without blocking the others, or brings it to the front when it is open.
+void ShowInFront(QWidget& window);
+
+}  // namespace kdx::editors

@@ -1,0 +1,67 @@
+#pragma once
+
+#include <QString>
+#include <QWidget>
+#include <functional>
+
+#include "config/SetupModel.h"
+
+class QCheckBox;
+class QComboBox;
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kdx {
+
+// The command row editor: one row of the SMS command table, loaded afresh each time the window
+// becomes active, written back on "Uložit". Modeless; closing it discards everything it holds.
+class Form2 : public QWidget {
+    Q_OBJECT
+
+  public:
+    // showCommandTable refreshes the command table view after a save.
+    Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget* parent = nullptr);
+    ~Form2() override;
+
+    // Shows the editor (or brings it to the front) and names the row, 1 to 20, that the next
+    // activation loads.
+    void OpenForRow(int row);
+
+    QLabel* const Label6;  // heading
+    QLabel* const Label1;
+    QLineEdit* const Text1;   // the row number; the only link from the opening double-click
+    QCheckBox* const Check1;  // confirm by ringing back: "ANO" / "NE"
+    QLabel* const Label2;
+    QLineEdit* const Text2;  // SMS text
+    QLabel* const Label3;
+    QComboBox* const Combo1;  // output
+    QLabel* const Label4;
+    QComboBox* const Combo2;  // action
+    QLabel* const Label5;
+    QLineEdit* const Text3;  // pulse length in seconds
+    QLabel* const Label7;    // pulse length hint
+    QFrame* const Line1;
+    QPushButton* const Command1;  // "Uložit"
+    QPushButton* const Command2;  // "Zpět"
+
+  protected:
+    bool event(QEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+  private:
+    CommandRow* Row() const;  // the row named in the row field, or nullptr
+    void LoadRow();
+    void EnterOutput();
+    void LeaveOutput();
+    void ClampPulseLength();
+    void Save();
+
+    SetupModel& setup;
+    std::function<void()> showCommandTable;
+    QString outputOnEntry;       // the output field's text when it last received the focus
+    bool outputFocused = false;  // the output field has the focus and has not been left yet
+};
+
+}  // namespace kdx

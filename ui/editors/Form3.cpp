@@ -1,0 +1,78 @@
+#include "ui/editors/Form3.h"
+
+#include <QFrame>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <utility>
+
+#include "ui/editors/EditorTexts.h"
+#include "ui/editors/EditorWidgets.h"
+
+namespace kdx {
+namespace {
+using namespace editors;
+constexpr double kWindowPoints = 8.25;
+constexpr double kHeadingPoints = 12;
+}  // namespace
+
+Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()> showPhoneList,
+             std::function<void()> showMessageTexts, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      Label1(NewLabel(texts::kTextHeading, this)),
+      Label2(NewLabel(
+          target == EditTarget::MessageText ? texts::kMessageLabel : texts::kNumberLabel, this)),
+      Text1(new QLineEdit(this)),
+      Line1(new QFrame(this)),
+      Command1(new QPushButton(texts::kSave, this)),
+      Command2(new QPushButton(texts::kBack, this)),
+      setup(setup),
+      target(target),
+      row(row),
+      showPhoneList(std::move(showPhoneList)),
+      showMessageTexts(std::move(showMessageTexts)) {
+    setWindowTitle(texts::kTextEditorTitle);
+    setFont(EditorFont(kWindowPoints));
+    setFixedSize(Pixels(*this, 4680), Pixels(*this, 2355));
+
+    Place(*Label1, 120, 120, 4455, 375);
+    Label1->setFont(EditorFont(kHeadingPoints));
+    Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
+    Place(*Label2, 1680, 720, 1335, 255);
+    Place(*Text1, 840, 960, 3135, 285);
+    SetFieldColour(*Text1);
+    LimitTyping(*Text1, texts::kTextTyping);
+    PlaceLine(*Line1, 120, 1440, 4560);
+    Place(*Command1, 960, 1560, 975, 615);
+    StyleButton(*Command1, kSaveColour);
+    Place(*Command2, 2880, 1560, 975, 615);
+    StyleButton(*Command2, kBackColour);
+
+    setTabOrder(Text1, Command1);
+    setTabOrder(Command1, Command2);
+    Text1->setFocus();
+
+    // A stored text may be one character longer than can be typed; it loads and saves whole.
+    if (const std::string* entry = Entry()) SetTextWhole(*Text1, QString::fromStdString(*entry));
+
+    connect(Command1, &QPushButton::clicked, this, &Form3::Save);
+    connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+std::string* Form3::Entry() const {
+    if (target == EditTarget::MessageText) {
+        return row >= 1 && row <= kMessageTexts ? &setup.messageTexts.Text(row - 1) : nullptr;
+    }
+    return row >= 1 && row <= kPhoneEntries
+               ? &setup.phoneList[static_cast<std::size_t>(row - 1)].number
+               : nullptr;
+}
+
+void Form3::Save() {
+    if (std::string* entry = Entry()) *entry = Text1->text().toStdString();
+    if (showPhoneList) showPhoneList();
+    if (showMessageTexts) showMessageTexts();
+    close();
+}
+
+}  // namespace kdx

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <QWidget>
+#include <functional>
+#include <string>
+
+#include "config/SetupModel.h"
+
+class QFrame;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace kdx {
+
+// What the text editor edits.
+enum class EditTarget { PhoneNumber = 1, MessageText = 2 };
+
+// The phone number and message text editor: one text, chosen when the window is created and
+// kept until it closes. Modeless; closing it discards everything it holds.
+class Form3 : public QWidget {
+    Q_OBJECT
+
+  public:
+    // row is the view's row, 1-based: phone entry or message text row - 1. After a save the
+    // editor refreshes the phone list view and then the message texts view.
+    Form3(SetupModel& setup, EditTarget target, int row, std::function<void()> showPhoneList,
+          std::function<void()> showMessageTexts, QWidget* parent = nullptr);
+
+    EditTarget Target() const { return target; }
+    int Row() const { return row; }
+
+    QLabel* const Label1;  // heading
+    QLabel* const Label2;  // what is edited
+    QLineEdit* const Text1;
+    QFrame* const Line1;
+    QPushButton* const Command1;  // "Uložit"
+    QPushButton* const Command2;  // "Zpět"
+
+  private:
+    std::string* Entry() const;  // nullptr for a row outside the list
+    void Save();
+
+    SetupModel& setup;
+    const EditTarget target;
+    const int row;
+    std::function<void()> showPhoneList;
+    std::function<void()> showMessageTexts;
+};
+
+}  // namespace kdx
