@@ -25,6 +25,7 @@
 namespace kdx {
 namespace {
 
+constexpr int kLinkTab = 3;  // "PC <--> GSM Pager", in front at start
 constexpr int kProgressMax = 1026;
 constexpr int kSliderMax = 25;  // seconds
 constexpr int kSliderPage = 5;
@@ -150,7 +151,7 @@ void Form1::BuildLayout() {
     QWidget* phonesTab = SSTab1->AddTab(texts::kTabPhones);
     QWidget* settingsTab = SSTab1->AddTab(texts::kTabSettings);
     QWidget* linkTab = SSTab1->AddTab(texts::kTabLink);
-    SSTab1->setCurrentIndex(3);
+    SSTab1->setCurrentIndex(kLinkTab);
 
     Command4 = Put(new QPushButton(texts::kBuffToKdx, this), 120, 5520, 975, 255);
     Command14 = Put(new QPushButton(texts::kSetupToBuffer, this), 2640, 5520, 1215, 255);

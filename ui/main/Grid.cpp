@@ -14,7 +14,7 @@
 namespace kdx {
 namespace {
 
-constexpr int kRowHeightTwips = 225;
+constexpr int kRowHeightTwips = 225;  // what the layout's grid heights allow for all rows
 constexpr Qt::Alignment kDefaultAlignment = Qt::AlignLeft | Qt::AlignVCenter;
 
 void SetUpHeader(QHeaderView* header) {
@@ -133,7 +133,7 @@ bool Grid::eventFilter(QObject* watched, QEvent* event) {
     return QTableWidget::eventFilter(watched, event);
 }
 
-// The fixed row height of the layout, unless the font needs more.
+// The layout's row height, unless the font needs more.
 void Grid::FitRowHeight() {
     const int height = std::max(TwipsToPixels(kRowHeightTwips), fontMetrics().height() + 2);
     verticalHeader()->setDefaultSectionSize(height);
