@@ -1,10 +1,12 @@
 #include <QApplication>
-#include <QMainWindow>
+
+#include "ui/main/Form1.h"
+#include "ui/main/Module10.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
-    QMainWindow window;
-    window.setWindowTitle("KDX-17 setup");
-    window.show();
+    kdx::Module10 module;
+    kdx::Form1 form(module);
+    form.show();
     return app.exec();
 }

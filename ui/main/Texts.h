@@ -1,0 +1,74 @@
+#pragma once
+
+// Every text the main window shows or logs, exactly as the user sees it (UTF-8).
+namespace kdx::texts {
+
+// Activity log.
+inline constexpr const char* kProgramStarted = "Program spuštěn";
+inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
+inline constexpr const char* kLogArrow = " --> ";
+
+// Window.
+inline constexpr const char* kCaption = "KDX-17 setup";
+inline constexpr const char* kTitle = ">> KDX-17 <<";
+inline constexpr const char* kSubtitle = "setup utility v 1.0";
+inline constexpr const char* kStatusBanner = "KDX-17 setup utility v 1.0";
+inline constexpr const char* kBuffToKdx = "buff to KDX";
+inline constexpr const char* kSetupToBuffer = "setup to buffer";
+inline constexpr const char* kBuffToSetup = "buff to setup";
+inline constexpr const char* kBuffToWin = "buff to win";
+inline constexpr const char* kWinToBuff = "win to buff";
+
+// Tabs.
+inline constexpr const char* kTabCommands = "Tabulka SMS Povelů";
+inline constexpr const char* kTabPhones = "Telefonní seznam";
+inline constexpr const char* kTabSettings = "Nastavení";
+inline constexpr const char* kTabLink = "PC <--> GSM Pager";
+
+// "Telefonní seznam".
+inline constexpr const char* kCreditKeepAlive = "č.10 používat pro udržení kreditu";
+
+// "Nastavení".
+inline constexpr const char* kInput1 = "Vstup IN1";
+inline constexpr const char* kInput2 = "Vstup IN2";
+inline constexpr const char* kInsensitivity = "Necitlivost vstupu (sek)";
+inline constexpr const char* kAlarmOnClosing = "Poplach sepnutím";
+inline constexpr const char* kAlarmOnOpening = "Poplach rozepnutím";
+inline constexpr const char* kCreditCode = "Kod operátora pro funkci KREDIT";
+inline constexpr const char* kCreditHint = "CZ.. Oskarta - *22# , Twist - *101# , GO - *104*#";
+inline constexpr const char* kOutputDefaults = "Výchozí stavy výstupů uložené v EEPROM";
+inline constexpr const char* kOutputNames = "RELE1    RELE2     BYPASS";
+inline constexpr const char* kOverwriteWarning =
+    "Při každé změně SMS povelem, se nastavení přepíše !!";
+inline constexpr const char* kSys = "SYS";
+inline constexpr const char* kUnlock = "unlock";
+inline constexpr const char* kMessageTextsLabel = "Tvary odesílaných SMS (max.15 znaků) :";
+
+// "PC <--> GSM Pager".
+inline constexpr const char* kPort = "PORT";
+inline constexpr const char* kPortNames[] = {"COM1", "COM2", "COM3", "COM4", "COM5", "COM6"};
+inline constexpr const char* kTest = "TEST";
+inline constexpr const char* kActions = "Akce";
+inline constexpr const char* kRead = "Načíst z KDX-17";
+inline constexpr const char* kWrite = "Uložit do KDX-17";
+inline constexpr const char* kStatus = "Status";
+inline constexpr const char* kProcedure = "Postup";
+inline constexpr const char* kProcedureHint =
+    "Zvolte sériový port, na kterém je připojen převodník PC-VORTEL a otestujte propojení mezi "
+    "PC a Pagerem tlačítkem TEST .. ";
+inline constexpr const char* kDebug = "debug";
+
+// Output buttons.
+inline constexpr const char* kOff = "0";
+inline constexpr const char* kOn = "1";
+
+// Grid titles: row 0, then column 0 of grid3's data rows.
+inline constexpr const char* kCommandTitles[] = {"č.",   "Tvar SMS", "Výstup",
+                                                 "Akce", "Čas/s",    "Oznam"};
+inline constexpr const char* kPhoneTitles[] = {"č.",  "Telefonní č.", "CALL", "SMS",    "IN1",
+                                               "IN2", "SYS",          "Ring", "Monitor"};
+inline constexpr const char* kTextTitles[] = {"Položka", "Tvar odesílané sms"};
+inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1", "Poplach z IN2",
+                                                 "Zklidnění IN1", "Zklidnění IN2"};
+
+}  // namespace kdx::texts
