@@ -1,7 +1,6 @@
 #pragma once
 
 #include <QColor>
-#include <QFont>
 
 class QFrame;
 class QLabel;
@@ -9,7 +8,7 @@ class QLineEdit;
 class QPushButton;
 class QWidget;
 
-// What the two editor windows share: placing controls by twips, their fonts and colours, a
+// What the two editor windows share besides the windows' metrics: their colours, a
 // typing limit that leaves loaded texts whole, and bringing a window to the front.
 namespace kdx::editors {
 
@@ -17,14 +16,7 @@ inline constexpr QRgb kFieldColour = qRgb(255, 255, 206);  // light yellow text 
 inline constexpr QRgb kSaveColour = qRgb(0, 255, 0);
 inline constexpr QRgb kBackColour = qRgb(255, 128, 128);
 
-// Twips to pixels at the widget's logical dpi: 15 twips per pixel at 96 dpi.
-int Pixels(const QWidget& widget, int twips);
-void Place(QWidget& control, int left, int top, int width, int height);
-void PlaceLine(QFrame& line, int left, int top, int right);  // a horizontal 1-pixel line
-
-// "MS Sans Serif" where the system has it, otherwise the platform's own sans serif, narrowed
-// where it is wider.
-QFont EditorFont(double points, bool bold = false);
+void PlaceLine(QFrame& line, int left, int top, int right);  // a horizontal 1-pixel line, twips
 
 QLabel* NewLabel(const char* text, QWidget* parent);  // text at the box's top left
 void SetFieldColour(QWidget& field);

@@ -13,6 +13,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "ui/common/Metrics.h"
 #include "ui/editors/EditorTexts.h"
 #include "ui/editors/EditorWidgets.h"
 
@@ -109,31 +110,31 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
       setup(setup),
       showCommandTable(std::move(showCommandTable)) {
     setWindowTitle(QString());
-    setFont(EditorFont(kWindowPoints));
-    setFixedSize(Pixels(*this, 6915), Pixels(*this, 3480));
+    setFont(FormFont(kWindowPoints));
+    setFixedSize(TwipsToPixels(6915), TwipsToPixels(3480));
 
-    Place(*Label6, 480, 120, 5895, 375);
-    Label6->setFont(EditorFont(kHeadingPoints, true));
+    PlaceTwips(Label6, 480, 120, 5895, 375);
+    Label6->setFont(FormFont(kHeadingPoints, true));
     Label6->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Place(*Label1, 1920, 720, 615, 255);
-    Place(*Text1, 2640, 600, 495, 375);
+    PlaceTwips(Label1, 1920, 720, 615, 255);
+    PlaceTwips(Text1, 2640, 600, 495, 375);
     Text1->setReadOnly(true);
-    Place(*Check1, 3360, 600, 1815, 375);
-    Place(*Label2, 360, 1320, 1095, 375);
-    Place(*Text2, 1560, 1320, 3015, 285);
+    PlaceTwips(Check1, 3360, 600, 1815, 375);
+    PlaceTwips(Label2, 360, 1320, 1095, 375);
+    PlaceTwips(Text2, 1560, 1320, 3015, 285);
     LimitTyping(*Text2, texts::kSmsTextTyping);
-    Place(*Label3, 4680, 1320, 855, 255);
-    Place(*Combo1, 5640, 1320, 1095, 315);
-    Place(*Label4, 960, 1800, 495, 255);
-    Place(*Combo2, 1560, 1680, 1455, 315);
-    Place(*Label5, 3240, 1800, 1215, 375);
-    Place(*Text3, 4440, 1680, 375, 375);
+    PlaceTwips(Label3, 4680, 1320, 855, 255);
+    PlaceTwips(Combo1, 5640, 1320, 1095, 315);
+    PlaceTwips(Label4, 960, 1800, 495, 255);
+    PlaceTwips(Combo2, 1560, 1680, 1455, 315);
+    PlaceTwips(Label5, 3240, 1800, 1215, 375);
+    PlaceTwips(Text3, 4440, 1680, 375, 375);
     LimitTyping(*Text3, texts::kPulseTyping);
-    Place(*Label7, 5040, 1800, 1695, 255);
+    PlaceTwips(Label7, 5040, 1800, 1695, 255);
     PlaceLine(*Line1, 120, 2640, 6720);
-    Place(*Command1, 2160, 2760, 855, 615);
+    PlaceTwips(Command1, 2160, 2760, 855, 615);
     StyleButton(*Command1, kSaveColour);
-    Place(*Command2, 3720, 2760, 855, 615);
+    PlaceTwips(Command2, 3720, 2760, 855, 615);
     StyleButton(*Command2, kBackColour);
 
     setTabOrder(Text1, Text2);

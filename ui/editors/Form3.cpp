@@ -6,6 +6,7 @@
 #include <QPushButton>
 #include <utility>
 
+#include "ui/common/Metrics.h"
 #include "ui/editors/EditorTexts.h"
 #include "ui/editors/EditorWidgets.h"
 
@@ -32,20 +33,20 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
       showPhoneList(std::move(showPhoneList)),
       showMessageTexts(std::move(showMessageTexts)) {
     setWindowTitle(texts::kTextEditorTitle);
-    setFont(EditorFont(kWindowPoints));
-    setFixedSize(Pixels(*this, 4680), Pixels(*this, 2355));
+    setFont(FormFont(kWindowPoints));
+    setFixedSize(TwipsToPixels(4680), TwipsToPixels(2355));
 
-    Place(*Label1, 120, 120, 4455, 375);
-    Label1->setFont(EditorFont(kHeadingPoints));
+    PlaceTwips(Label1, 120, 120, 4455, 375);
+    Label1->setFont(FormFont(kHeadingPoints));
     Label1->setAlignment(Qt::AlignHCenter | Qt::AlignTop);
-    Place(*Label2, 1680, 720, 1335, 255);
-    Place(*Text1, 840, 960, 3135, 285);
+    PlaceTwips(Label2, 1680, 720, 1335, 255);
+    PlaceTwips(Text1, 840, 960, 3135, 285);
     SetFieldColour(*Text1);
     LimitTyping(*Text1, texts::kTextTyping);
     PlaceLine(*Line1, 120, 1440, 4560);
-    Place(*Command1, 960, 1560, 975, 615);
+    PlaceTwips(Command1, 960, 1560, 975, 615);
     StyleButton(*Command1, kSaveColour);
-    Place(*Command2, 2880, 1560, 975, 615);
+    PlaceTwips(Command2, 2880, 1560, 975, 615);
     StyleButton(*Command2, kBackColour);
 
     setTabOrder(Text1, Command1);

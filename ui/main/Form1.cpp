@@ -16,7 +16,7 @@
 
 #include "ui/main/Frame.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Metrics.h"
+#include "ui/common/Metrics.h"
 #include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"

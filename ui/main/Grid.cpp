@@ -9,7 +9,7 @@
 #include <algorithm>
 #include <utility>
 
-#include "ui/main/Metrics.h"
+#include "ui/common/Metrics.h"
 
 namespace kdx {
 namespace {

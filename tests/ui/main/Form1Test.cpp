@@ -10,7 +10,7 @@
 #include "config/Codec.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Metrics.h"
+#include "ui/common/Metrics.h"
 #include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"

@@ -4,7 +4,7 @@
 #include <QTest>
 
 #include "ui/main/Grid.h"
-#include "ui/main/Metrics.h"
+#include "ui/common/Metrics.h"
 
 using kdx::Grid;
 

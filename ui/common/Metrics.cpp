@@ -1,10 +1,13 @@
-#include "ui/main/Metrics.h"
+#include "ui/common/Metrics.h"
 
 #include <QFontDatabase>
+#include <QFontMetricsF>
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+#include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace kdx {
 namespace {
@@ -15,6 +18,20 @@ constexpr const char* kLayoutFamily = "MS Sans Serif";
 double LogicalDpi() {
     const QScreen* screen = QGuiApplication::primaryScreen();
     return screen ? screen->logicalDotsPerInch() : 96.0;
+}
+
+// The layouts were made for "MS Sans Serif", whose letters average about half an em; a wider
+// stand-in is narrowed to that, so the texts fit their controls as they did there.
+constexpr double kLetterEms = 0.51;
+constexpr int kNarrowestStretch = 75;
+constexpr const char* kLetters = "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz";
+
+int StandInStretch(const QFont& font) {
+    const double emPixels = font.pointSizeF() * LogicalDpi() / 72.0;
+    const double letterPixels = QFontMetricsF(font).horizontalAdvance(kLetters) /
+                                static_cast<double>(std::strlen(kLetters));
+    return std::clamp(static_cast<int>(100.0 * kLetterEms * emPixels / letterPixels),
+                      kNarrowestStretch, 100);
 }
 
 }  // namespace
@@ -34,9 +51,9 @@ QFont FormFont(double pointSize, bool bold) {
         QFontDatabase::families().contains(kLayoutFamily, Qt::CaseInsensitive);
     QFont font = hasLayoutFamily ? QFont(kLayoutFamily)
                                  : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
-    if (!hasLayoutFamily) font.setStretch(QFont::SemiCondensed);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
+    if (!hasLayoutFamily) font.setStretch(StandInStretch(font));
     return font;
 }
 

@@ -14,8 +14,7 @@ int TwipsToPixels(int twips);
 void PlaceTwips(QWidget* control, int left, int top, int width, int height);
 
 // The windows' font: "MS Sans Serif" where the system has it, otherwise the platform's sans
-// serif. The layouts were measured for MS Sans Serif, which is narrower than its usual
-// replacements, so a replacement is asked for in its semi-condensed width.
+// serif, narrowed to MS Sans Serif's width where it is wider.
 QFont FormFont(double pointSize = 8.25, bool bold = false);
 
 }  // namespace kdx
