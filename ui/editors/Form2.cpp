@@ -161,8 +161,9 @@ Form2::~Form2() {
 
 void Form2::OpenForRow(int row) {
     const bool active = isVisible() && isActiveWindow();
-    ShowInFront(*this);
+    // The row goes in first: a platform may activate the window, and so load, while showing it.
     Text1->setText(QString::number(row));
+    ShowInFront(*this);
     if (active) LoadRow();  // an active window gets no activation to load on
 }
 

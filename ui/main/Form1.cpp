@@ -14,9 +14,11 @@
 #include <algorithm>
 #include <cstdint>
 
+#include "config/BufferText.h"
+#include "ui/common/Metrics.h"
+#include "ui/editors/EditorHost.h"
 #include "ui/main/Frame.h"
 #include "ui/main/Grid.h"
-#include "ui/common/Metrics.h"
 #include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
@@ -125,6 +127,11 @@ Form1::Form1(Module10& module, Clock clock, QWidget* parent)
       module_(module),
       clock_(clock ? std::move(clock) : [] { return QTime::currentTime(); }) {
     module_.form = this;
+    editors_ = std::make_unique<EditorHost>(
+        module_.setup,
+        EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
+                    [this] { ShowMessageTexts(); }},
+        this);
     BuildLayout();
     Connect();
     StartUp();
@@ -261,6 +268,15 @@ void Form1::Connect() {
             [this](const QString& text) { module_.setup.creditCode = text.toStdString(); });
     connect(udrzeni, &QCheckBox::clicked, this,
             [this](bool checked) { module_.setup.creditKeepAlive = checked; });
+
+    connect(grid1, &Grid::DblClick, this,
+            [this](int row, int) { editors_->Grid1DoubleClick(row); });
+    connect(grid2, &Grid::DblClick, this,
+            [this](int row, int col) { editors_->Grid2DoubleClick(row, col); });
+    connect(grid3, &Grid::DblClick, this,
+            [this](int row, int) { editors_->Grid3DoubleClick(row); });
+    connect(Command7, &QPushButton::clicked, this, &Form1::BuffToWin);
+    connect(Command15, &QPushButton::clicked, this, &Form1::WinToBuff);
 
     connect(Command14, &QPushButton::clicked, this, [this] { module_.EncodeSetup(); });
     connect(Command5, &QPushButton::clicked, this, [this] {
@@ -399,6 +415,18 @@ void Form1::OutputButtonClick(QPushButton* button) {
         ShowOutputState(button, 1);
     }
     CollectIoPanel();
+}
+
+void Form1::BuffToWin() {
+    if (const auto problem = BufferSizeMessage(module_.buffer)) LogMessage(Q(*problem));
+    Text1->SetText(Text1->Text() + Q(BufferToText(module_.buffer)));
+}
+
+void Form1::WinToBuff() {
+    // The buffer is replaced only when the whole text reads as the module's memory.
+    if (const auto problem = TextToBuffer(Text1->Text().toStdString(), module_.buffer)) {
+        LogMessage(Q(*problem));
+    }
 }
 
 }  // namespace kdx

@@ -4,6 +4,7 @@
 #include <QTime>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QGroupBox;
@@ -17,6 +18,7 @@ class QStatusBar;
 
 namespace kdx {
 
+class EditorHost;
 class Grid;
 class TabControl;
 class TextBox;
@@ -123,6 +125,9 @@ class Form1 : public QWidget {
     TextBox* Text1;         // buffer text window
     QCheckBox* Check2;      // debug
 
+    // The editor windows that the grids' double-clicks open.
+    EditorHost& Editors() { return *editors_; }
+
   private:
     void BuildLayout();
     void Connect();
@@ -131,9 +136,12 @@ class Form1 : public QWidget {
     void Check1Click();
     void Check2Click();
     void OutputButtonClick(QPushButton* button);
+    void BuffToWin();
+    void WinToBuff();
 
     Module10& module_;
     Clock clock_;
+    std::unique_ptr<EditorHost> editors_;
 };
 
 }  // namespace kdx

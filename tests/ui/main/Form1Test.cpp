@@ -8,9 +8,9 @@
 #include <QTest>
 
 #include "config/Codec.h"
+#include "ui/common/Metrics.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
-#include "ui/common/Metrics.h"
 #include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"

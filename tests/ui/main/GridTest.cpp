@@ -3,8 +3,8 @@
 #include <QSignalSpy>
 #include <QTest>
 
-#include "ui/main/Grid.h"
 #include "ui/common/Metrics.h"
+#include "ui/main/Grid.h"
 
 using kdx::Grid;
 

@@ -1,0 +1,222 @@
+// The editing paths of the main window with real events: double-clicks on the grids, the
+// editors they open, and the buffer text window.
+#include <QApplication>
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+
+#include "config/Codec.h"
+#include "ui/editors/EditorHost.h"
+#include "ui/main/Form1.h"
+#include "ui/main/Grid.h"
+#include "ui/main/Module10.h"
+#include "ui/main/TabControl.h"
+#include "ui/main/TextBox.h"
+
+using namespace kdx;
+
+namespace {
+
+const QString kCrLf = "\r\n";
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+QStringList Lines(const QString& text) {
+    QStringList lines = text.split(kCrLf);
+    if (!lines.isEmpty() && lines.last().isEmpty()) lines.removeLast();
+    return lines;
+}
+
+}  // namespace
+
+class Form1EditingTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<Module10> module;
+    std::unique_ptr<Form1> form;
+
+    // A user's double-click on a data cell: a click, then the double-click.
+    void DoubleClick(Grid* grid, int row, int col) {
+        form->SSTab1->setCurrentWidget(grid->parentWidget());
+        const QPoint at = grid->visualRect(grid->model()->index(row - 1, col - 1)).center();
+        QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, at);
+        QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
+    }
+
+    QString LatestLog() const { return Lines(form->Text2->Text()).first().section(" --> ", 1); }
+
+    void ClickDebug(QPushButton* button) {
+        if (!form->Check2->isChecked()) QTest::mouseClick(form->Check2, Qt::LeftButton);
+        QTest::mouseClick(button, Qt::LeftButton);
+    }
+
+  private slots:
+    void init() {
+        module = std::make_unique<Module10>();
+        form = std::make_unique<Form1>(*module, [] { return QTime(8, 0, 0); });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void cleanup() {
+        form.reset();
+        module.reset();
+    }
+
+    void commandRowEditorSavesAndTheViewShowsIt() {
+        module->setup.commandTable[6].time = "12";
+        DoubleClick(form->grid1, 7, 3);
+        Form2* editor = form->Editors().CommandEditor();
+        QVERIFY(editor);
+        QTRY_VERIFY(editor->isActiveWindow());
+        QCOMPARE(editor->Text1->text(), "7");
+        QCOMPARE(editor->Text3->text(), "12");
+
+        editor->Text2->setFocus();
+        QTest::keyClicks(editor->Text2, "ZAP");
+        editor->Text3->setFocus();
+        QTest::keyClick(editor->Text3, Qt::Key_Backspace);
+        QTest::keyClick(editor->Text3, Qt::Key_Backspace);  // an empty time
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QTRY_VERIFY(!form->Editors().CommandEditor());
+        QCOMPARE(form->grid1->TextMatrix(7, 1), " ZAP");
+        QCOMPARE(form->grid1->TextMatrix(7, 4), "0");
+        QCOMPARE(module->setup.commandTable[6].time, "0");
+    }
+
+    void doubleClickOnAnotherRowRetargetsTheOpenEditor() {
+        DoubleClick(form->grid1, 2, 1);
+        Form2* editor = form->Editors().CommandEditor();
+        QVERIFY(editor);
+        QTRY_VERIFY(editor->isActiveWindow());
+        module->setup.commandTable[14] = CommandRow{"VYP", "RELE2", "ROZEPNUTI", "3", "ANO"};
+        form->activateWindow();
+        QTRY_VERIFY(form->isActiveWindow());
+        DoubleClick(form->grid1, 15, 2);
+        QCOMPARE(form->Editors().CommandEditor(), editor);
+        QTRY_VERIFY(editor->isActiveWindow());
+        QCOMPARE(editor->Text1->text(), "15");
+        QCOMPARE(editor->Text2->text(), "VYP");
+        QCOMPARE(editor->Combo1->currentText(), "RELE2");
+        QVERIFY(editor->Check1->isChecked());
+    }
+
+    void flagCellsToggle_data() {
+        QTest::addColumn<QString>("before");
+        QTest::addColumn<QString>("after");
+        QTest::newRow("empty") << ""
+                               << "0";
+        QTest::newRow("set") << "0"
+                             << "";
+        QTest::newRow("other text") << "1"
+                                    << "1";
+    }
+    void flagCellsToggle() {
+        QFETCH(QString, before);
+        QFETCH(QString, after);
+        module->setup.phoneList[2].flagSms = before.toStdString();
+        form->ShowPhoneList();
+        DoubleClick(form->grid2, 3, 3);  // row 3, "SMS"
+        QCOMPARE(Q(module->setup.phoneList[2].flagSms), after);
+        QCOMPARE(form->grid2->TextMatrix(3, 3), after);
+        QVERIFY(!form->Editors().TextEditor());
+    }
+
+    void phoneEditorKeepsItsTargetWhenTheTextsAreDoubleClicked() {
+        module->setup.phoneList[4].number = "+420111";
+        DoubleClick(form->grid2, 5, 1);
+        Form3* editor = form->Editors().TextEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->Label2->text(), "Telefonní číslo:");
+        QCOMPARE(editor->Text1->text(), "+420111");
+
+        DoubleClick(form->grid3, 5, 1);  // "Zklidnění IN2"
+        QCOMPARE(form->Editors().TextEditor(), editor);
+        QCOMPARE(editor->Label2->text(), "Telefonní číslo:");
+        editor->Text1->setFocus();
+        QTest::keyClicks(editor->Text1, "22");
+        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+
+        QCOMPARE(module->setup.phoneList[4].number, "+42011122");
+        QCOMPARE(module->setup.messageTexts.calmIn2, "");
+        QCOMPARE(form->grid2->TextMatrix(5, 1), " +42011122");
+    }
+
+    void textsGridOpensTheEditorForTheText() {
+        module->setup.messageTexts.calmIn2 = "Klid";
+        form->ShowMessageTexts();
+        DoubleClick(form->grid3, 5, 1);
+        Form3* editor = form->Editors().TextEditor();
+        QVERIFY(editor);
+        QCOMPARE(editor->Label2->text(), "SMS:");
+        QCOMPARE(editor->Text1->text(), "Klid");
+        QTest::mouseClick(editor->Command2, Qt::LeftButton);  // "Zpět"
+        QCOMPARE(module->setup.messageTexts.calmIn2, "Klid");
+    }
+
+    void buffToWinShowsTheImageAsDecimalLines() {
+        ClickDebug(form->Command14);  // setup to buffer
+        ClickDebug(form->Command7);   // buff to win
+        const QStringList lines = Lines(form->Text1->Text());
+        QCOMPARE(lines.size(), 1024);
+        QCOMPARE(lines.mid(0, 640), QStringList(640, "255"));
+        QCOMPARE(lines[645], "124");
+        QVERIFY(form->Text1->Text().endsWith(kCrLf));
+
+        // A second click appends the image again; the window then refuses it.
+        ClickDebug(form->Command7);
+        QCOMPARE(Lines(form->Text1->Text()).size(), 2048);
+        const ConfigBuffer before = module->buffer;
+        ClickDebug(form->Command15);
+        QCOMPARE(LatestLog(), "chyba: 2048 hodnot misto 1024!");
+        QCOMPARE(module->buffer, before);
+    }
+
+    void buffToWinOfAnEmptyBufferSaysSo() {
+        ClickDebug(form->Command7);
+        QCOMPARE(LatestLog(), "buffer ma 0 bajtu!");
+        QCOMPARE(form->Text1->Text(), "");
+    }
+
+    void aPatchedLineReachesTheSetup() {
+        ClickDebug(form->Command14);
+        ClickDebug(form->Command7);
+        QStringList lines = Lines(form->Text1->Text());
+        lines[944 + 16 * 3] = "65";  // the first byte of calmIn1
+        lines.insert(10, "");        // a blank line is ignored
+        lines[20] = " 255 ";
+        form->Text1->SetText(lines.join(kCrLf) + kCrLf);
+        const ConfigBuffer before = module->buffer;
+        ClickDebug(form->Command15);  // win to buff
+
+        ConfigBuffer expected = before;
+        expected[944 + 16 * 3] = 0x41;
+        QCOMPARE(module->buffer, expected);
+        ClickDebug(form->Command5);  // buff to setup
+        QCOMPARE(module->setup.messageTexts.calmIn1, "A");
+        QCOMPARE(form->grid3->TextMatrix(4, 1), "A");
+    }
+
+    void badLinesLeaveTheBuffer_data() {
+        QTest::addColumn<QString>("value");
+        for (const char* value : {"256", "-1", "1e2", "0x10", "a"}) QTest::newRow(value) << value;
+    }
+    void badLinesLeaveTheBuffer() {
+        QFETCH(QString, value);
+        ClickDebug(form->Command14);
+        ClickDebug(form->Command7);
+        QStringList lines = Lines(form->Text1->Text());
+        lines[99] = value;
+        form->Text1->SetText(lines.join(kCrLf) + kCrLf);
+        const ConfigBuffer before = module->buffer;
+        ClickDebug(form->Command15);
+        QCOMPARE(LatestLog(), "chyba v radku 100!");
+        QCOMPARE(module->buffer, before);
+    }
+};
+
+QTEST_MAIN(Form1EditingTest)
+#include "Form1EditingTest.moc"
