@@ -1,0 +1,337 @@
+#include "link/TransferEngine.h"
+
+#include <algorithm>
+
+#include "config/Codec.h"
+#include "link/LogMessages.h"
+#include "link/Protocol.h"
+
+namespace kdx {
+namespace {
+
+using namespace protocol;
+using std::chrono::microseconds;
+
+bool Contains(const Bytes& chunk, std::uint8_t byte) {
+    return std::find(chunk.begin(), chunk.end(), byte) != chunk.end();
+}
+
+class Steady : public Clock {
+  public:
+    microseconds Now() override {
+        return std::chrono::duration_cast<microseconds>(
+            std::chrono::steady_clock::now().time_since_epoch());
+    }
+};
+
+}  // namespace
+
+Clock& SteadyClock() {
+    static Steady clock;
+    return clock;
+}
+
+TransferEngine::TransferEngine(SerialPort& comm, TransferTimer& timer, MessageLog& log,
+                               ProgressDisplay& bar, SetupModel& setup, ConfigBuffer& buffer,
+                               TransferTiming timing, Clock& clock)
+    : comm_(comm),
+      timer_(timer),
+      log_(log),
+      bar_(bar),
+      setup_(setup),
+      buffer_(buffer),
+      timing_(timing),
+      clock_(clock) {}
+
+// ---- start requests
+
+void TransferEngine::StartRead() {
+    if (!Idle()) return;
+    ForgetAnswerTimes();
+    SetProgress(0);
+    log_.LogMessage(messages::kReadStart);
+    ReadStep();
+}
+
+void TransferEngine::StartWrite() {
+    if (!Idle()) return;
+    SetProgress(0);
+    log_.LogMessage(messages::kWriteStart);
+    buffer_ = EncodeSetup(setup_);
+    BeginWrite();
+}
+
+void TransferEngine::StartRawWrite() {
+    if (!Idle()) return;
+    SetProgress(0);
+    log_.LogMessage(messages::kRawWriteStart);
+    BeginWrite();
+}
+
+// A buffer of any other size would leave the module with only part of its memory overwritten,
+// so it is refused before a byte goes out.
+void TransferEngine::BeginWrite() {
+    ForgetAnswerTimes();
+    transferData_ = buffer_;
+    if (transferData_.size() != layout::kBufferSize) {
+        mode_ = kWriteMode;
+        return WriteFailed();
+    }
+    WriteStep();
+}
+
+void TransferEngine::StartTest() {
+    if (!Idle()) return;
+    TestStep();
+}
+
+// ---- timer and arrivals
+
+void TransferEngine::OnTransferTimer() {
+    timer_.Off();
+    if (Idle()) return;  // a tick can only be stale here; nothing runs
+    if (mode_ != kTestMode && !settling_ && comm_.Waiting() > 0) {
+        BeginSettle();  // bytes came in unannounced: give their followers time too
+        return;
+    }
+    settling_ = false;
+    switch (mode_) {
+        case kReadMode:
+            ReadStep();
+            break;
+        case kWriteMode:
+            WriteStep();
+            break;
+        case kTestMode:
+            TestStep();
+            break;
+        default:
+            break;
+    }
+}
+
+void TransferEngine::OnBytesArrived() {
+    // The test waits its full time by design: both of the module's ACKs are in by then.
+    if (Idle() || mode_ == kTestMode || settling_) return;
+    BeginSettle();
+}
+
+void TransferEngine::BeginSettle() {
+    settling_ = true;
+    NoteAnswerTime();
+    Arm(timing_.settle);
+}
+
+void TransferEngine::ForgetAnswerTimes() {
+    answerTime_ = answerVariation_ = microseconds{0};
+    answerTimed_ = true;
+}
+
+// Smoothed like TCP's round-trip estimate: gain 1/8 for the time, 1/4 for its variation.
+void TransferEngine::NoteAnswerTime() {
+    if (answerTimed_) return;
+    answerTimed_ = true;
+    const microseconds sample = clock_.Now() - sentAt_;
+    if (answerTime_ == microseconds{0}) {
+        answerTime_ = std::max(sample, microseconds{1});
+        answerVariation_ = sample / 2;
+        return;
+    }
+    const microseconds deviation =
+        sample > answerTime_ ? sample - answerTime_ : answerTime_ - sample;
+    answerVariation_ += (deviation - answerVariation_) / 4;
+    answerTime_ = std::max(answerTime_ + (sample - answerTime_) / 8, microseconds{1});
+}
+
+std::chrono::microseconds TransferEngine::SilenceWindow() const {
+    if (answerTime_ == microseconds{0}) return timing_.answerWindow;
+    const microseconds window = answerTime_ * 5 / 4 + 4 * answerVariation_;
+    return std::clamp(window, timing_.silenceFloor, timing_.answerWindow);
+}
+
+// ---- shared step operations
+
+void TransferEngine::Send(std::uint8_t byte) {
+    sentAt_ = clock_.Now();
+    answerTimed_ = false;
+    comm_.Output(byte);  // a failed send is not an error: the next poll finds no answer
+}
+
+void TransferEngine::Rearm() {
+    microseconds interval = timing_.answerWindow;
+    if (state_ == 50) {
+        interval = timing_.pollPeriod;
+    } else if (mode_ == kReadMode && state_ == 45) {
+        interval = SilenceWindow();
+    }
+    Arm(interval);
+}
+
+void TransferEngine::Arm(microseconds interval) {
+    timer_.Off();
+    timer_.SetInterval(interval);
+    timer_.On();
+}
+
+void TransferEngine::EndTransfer() {
+    timer_.Off();
+    settling_ = false;
+    state_ = 0;
+    SetProgress(0);
+}
+
+void TransferEngine::SetProgress(int value) {
+    progress_ = value;
+    bar_.ShowProgress(value);
+}
+
+// ---- read
+
+void TransferEngine::ReadStep() {
+    mode_ = kReadMode;
+    switch (state_) {
+        case 25:    // ETX sent
+        case 35: {  // read command sent
+            const auto chunk = Poll();
+            if (!chunk || !Contains(*chunk, kAck)) return ReadFailed();
+            Send(state_ == 25 ? kReadCommand : kStx);
+            state_ = state_ == 25 ? 35 : 50;
+            return Rearm();
+        }
+        case 50: {  // STX sent: a data byte is due
+            const auto chunk = Poll();
+            if (!chunk || chunk->size() > 1) return ReadFailed();
+            if (chunk->empty()) {
+                if (++emptyPolls_ >= kReadEmptyPollLimit) return ReadFailed();
+                return Rearm();
+            }
+            emptyPolls_ = 0;
+            SetProgress(progress_ + 1);
+            if (progress_ == kEndProgress) {
+                Send(kEtx);
+                return ReadSucceeded();  // the byte after the last is not kept
+            }
+            Send(kAck);
+            transferData_.push_back(chunk->front());
+            state_ = 45;
+            return Rearm();
+        }
+        case 45: {  // ACK sent for a data byte: EM ends the read, silence asks for the next
+            const auto chunk = Poll();
+            if (!chunk) return ReadFailed();
+            if (Contains(*chunk, kEm)) return ReadSucceeded();
+            Send(kStx);
+            state_ = 50;
+            return Rearm();
+        }
+        default:
+            emptyPolls_ = 0;
+            transferData_.clear();
+            Send(kEtx);
+            state_ = 25;
+            return Rearm();
+    }
+}
+
+void TransferEngine::ReadSucceeded() {
+    log_.LogMessage(messages::kTransferOk);
+    EndTransfer();
+    buffer_ = transferData_;
+    if (!DecodeBuffer(buffer_, setup_)) return ReadFailed();
+    if (decoded_) decoded_();
+}
+
+void TransferEngine::ReadFailed() {
+    EndTransfer();
+    log_.LogMessage(messages::kReadFailed);
+}
+
+// ---- write
+
+void TransferEngine::WriteStep() {
+    mode_ = kWriteMode;
+    switch (state_) {
+        case 25:    // ETX sent
+        case 35:    // write command sent
+        case 45: {  // STX sent
+            const auto chunk = Poll();
+            if (!chunk || !Contains(*chunk, kAck)) return WriteFailed();
+            if (state_ == 45) {
+                const auto position = static_cast<std::size_t>(progress_);
+                if (position < 1 || position > transferData_.size()) return WriteFailed();
+                Send(transferData_[position - 1]);
+                state_ = 50;
+            } else {
+                Send(state_ == 25 ? kWriteCommand : kStx);
+                state_ = state_ == 25 ? 35 : 45;
+            }
+            return Rearm();
+        }
+        case 50: {  // a data byte sent: ACK goes on, EM ends
+            const auto chunk = Poll();
+            if (!chunk) return WriteFailed();
+            if (chunk->size() > 1) {
+                log_.LogMessage(messages::kDuplicateReceive);
+                return WriteFailed();
+            }
+            if (chunk->empty()) {
+                if (++emptyPolls_ >= kWriteEmptyPollLimit) return WriteFailed();
+                return Rearm();
+            }
+            emptyPolls_ = 0;
+            SetProgress(progress_ + 1);
+            const std::uint8_t answer = chunk->front();
+            const bool accepted = answer == kAck || answer == kEm;
+            if (progress_ == kEndProgress) {
+                // The answer to the last byte counts like every other one.
+                Send(kEtx);
+                return accepted ? WriteSucceeded() : WriteFailed();
+            }
+            if (answer == kAck) {
+                Send(kStx);
+                state_ = 45;
+                return Rearm();
+            }
+            return accepted ? WriteSucceeded() : WriteFailed();
+        }
+        default:
+            emptyPolls_ = 0;
+            SetProgress(1);
+            Send(kEtx);
+            state_ = 25;
+            return Rearm();
+    }
+}
+
+void TransferEngine::WriteSucceeded() {
+    log_.LogMessage(messages::kTransferOk);
+    EndTransfer();
+}
+
+void TransferEngine::WriteFailed() {
+    EndTransfer();
+    log_.LogMessage(messages::kWriteFailed);
+}
+
+// ---- test
+
+void TransferEngine::TestStep() {
+    mode_ = kTestMode;
+    if (state_ == 25) {
+        const auto chunk = Poll();
+        state_ = 0;
+        log_.LogMessage(chunk && Contains(*chunk, kAck) ? messages::kTestOk : messages::kTestError);
+        return;
+    }
+    Send(kEtx);
+    if (!Poll()) {  // what it takes is dropped: it only clears the port
+        state_ = 0;
+        log_.LogMessage(messages::kTestError);
+        return;
+    }
+    Send(kEtx);
+    state_ = 25;
+    Arm(timing_.testWait);
+}
+
+}  // namespace kdx

@@ -1,0 +1,51 @@
+#pragma once
+
+#include <chrono>
+
+namespace kdx {
+
+// When the engine's steps run. The state tables fix what a step does; this fixes when.
+//
+// At 19200 baud, 8N1, a byte is 10 bits: 521 us on the wire. The PC's byte and the module's
+// one-byte answer thus take about 1.04 ms on the wire alone, plus the module's reaction, so a
+// 1 ms tick is too short for the steps that decide on an answer "by the next poll". Instead,
+// every step of a read or write that waits for the module runs as soon as the answer's bytes
+// are in (OnBytesArrived, or a tick that finds bytes waiting), one settle time after the first
+// of them, and otherwise when its window below ends. The transfers then run at the pace of the
+// module's answers, not of a timer.
+struct TransferTiming {
+    using us = std::chrono::microseconds;
+
+    // Between the polls of state 50, which count their empty polls against 5000 (read) and
+    // 25000 (write). At 1 ms those limits stay about 5 s and 25 s, as long as a user expects a
+    // silent module to take to fail; an arriving byte cuts the wait short anyway.
+    us pollPeriod{1000};
+
+    // How long the one-byte answer to ETX, a command or a written STX may take. On a real line
+    // a fast module answers in about 1.6 ms (two bytes on the wire and its reaction); a module
+    // that takes 10 ms per answer in about 11 ms; a USB converter may hold a byte up to its
+    // latency timer (16 ms by default on common chips). 25 ms covers them all and costs a fast
+    // module nothing, since the step runs once the answer is in.
+    us answerWindow{25000};
+
+    // After the first byte of an answer arrives, the step waits this long before it polls, a
+    // little more than one byte time: a second byte sent right behind the first (a duplicated
+    // answer) then lands in the same poll, as it did with the classic slow tick. "More than one
+    // byte" and "duplicitni prijem" rely on that, and a duplicated ACK is absorbed by the step
+    // it answers instead of being taken for the answer to the PC's next byte.
+    us settle{800};
+
+    // Read state 45 waits after the PC's ACK for EM or silence. An EM takes as long to come
+    // as a data byte takes after STX (the PC's byte, the module's reaction, one byte back), so
+    // the engine measures that answer time during the transfer, smoothed with its variation as
+    // TCP's retransmission timer does, and waits 1.25 times the smoothed time plus four times
+    // its variation: about 2 ms for a fast module, about 14 ms for a 10 ms module. Never less
+    // than silenceFloor (two byte times and a margin, for a latency measured too short) and
+    // never more than the answer window (a module slower than that fails its opening anyway).
+    us silenceFloor{2000};
+
+    // The link test looks for the module's ACK this long after its two ETX bytes.
+    us testWait{500000};
+};
+
+}  // namespace kdx

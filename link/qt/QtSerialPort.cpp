@@ -1,0 +1,85 @@
+#include "link/qt/QtSerialPort.h"
+
+#include <QSignalBlocker>
+
+namespace kdx {
+namespace {
+
+// A line that has gone (the device unplugged, the other end of a pseudo-terminal closed) keeps
+// reporting these on every read attempt; nothing more will come over it.
+bool LineGone(QSerialPort::SerialPortError error) {
+    return error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+}
+
+}  // namespace
+
+QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+    connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::BytesArrived);
+    // Queued: the error may come from inside a write or read of the port itself, which must not
+    // see the port closed under it.
+    connect(&port_, &QSerialPort::errorOccurred, this, &QtSerialPort::CloseIfGone,
+            Qt::QueuedConnection);
+}
+
+bool QtSerialPort::Open(const QString& deviceName) {
+    Close();
+    port_.setPortName(deviceName);
+    port_.setBaudRate(QSerialPort::Baud19200);
+    port_.setDataBits(QSerialPort::Data8);
+    port_.setParity(QSerialPort::NoParity);
+    port_.setStopBits(QSerialPort::OneStop);
+    port_.setFlowControl(QSerialPort::NoFlowControl);
+    if (port_.open(QIODevice::ReadWrite)) return true;
+    port_.clearError();
+    return false;
+}
+
+void QtSerialPort::Close() {
+    if (port_.isOpen()) port_.close();
+    port_.clearError();
+}
+
+bool QtSerialPort::SetRts(bool on) {
+    if (!port_.isOpen()) return false;
+    if (port_.setRequestToSend(on)) return true;
+    port_.clearError();
+    return false;
+}
+
+bool QtSerialPort::Output(std::uint8_t byte) {
+    if (!port_.isOpen()) return false;
+    const char c = static_cast<char>(byte);
+    if (port_.write(&c, 1) != 1) return false;
+    port_.flush();  // out now, not when the event loop next runs
+    return true;
+}
+
+std::optional<Bytes> QtSerialPort::Input() {
+    if (!Fetch()) return std::nullopt;
+    const QByteArray data = port_.readAll();
+    return Bytes(data.begin(), data.end());
+}
+
+std::size_t QtSerialPort::Waiting() {
+    if (!Fetch()) return 0;
+    return static_cast<std::size_t>(port_.bytesAvailable());
+}
+
+bool QtSerialPort::Fetch() {
+    if (!port_.isOpen()) return false;
+    {
+        // Blocked: bytes fetched here are the caller's already, not news for BytesArrived.
+        const QSignalBlocker blocker(port_);
+        for (int i = 0; i < 16 && port_.waitForReadyRead(0); ++i) {
+        }
+        if (port_.error() == QSerialPort::TimeoutError) port_.clearError();
+    }
+    CloseIfGone();
+    return port_.isOpen();
+}
+
+void QtSerialPort::CloseIfGone() {
+    if (port_.isOpen() && LineGone(port_.error())) Close();
+}
+
+}  // namespace kdx

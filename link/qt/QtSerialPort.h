@@ -1,0 +1,45 @@
+#pragma once
+
+#include <QObject>
+#include <QSerialPort>
+#include <QString>
+
+#include "link/Interfaces.h"
+
+namespace kdx {
+
+// The serial line over QSerialPort at the module's fixed settings: 19200 baud, 8 data bits, no
+// parity, 1 stop bit, no flow control.
+class QtSerialPort : public QObject, public SerialPort {
+    Q_OBJECT
+  public:
+    explicit QtSerialPort(QObject* parent = nullptr);
+
+    // Opens the device by name (e.g. "COM1", "/dev/ttyS0"), closing any port open before;
+    // false when it is missing, busy or refuses the settings.
+    bool Open(const QString& deviceName);
+    void Close();
+    bool IsOpen() const { return port_.isOpen(); }
+    // Switches RTS. A line without modem lines (a pseudo-terminal) refuses; that is no error
+    // for the transfers, which never look at RTS.
+    bool SetRts(bool on);
+
+    bool Output(std::uint8_t byte) override;
+    std::optional<Bytes> Input() override;
+    std::size_t Waiting() override;
+
+  signals:
+    // New bytes have come in (the engine's early steps hang on this).
+    void BytesArrived();
+
+  private:
+    // Moves whatever the system has received into the port's buffer now, so that a poll takes
+    // every byte received so far and not only those the event loop has already fetched; closes
+    // a port whose line has gone. False when no port is open (any more).
+    bool Fetch();
+    void CloseIfGone();
+
+    QSerialPort port_;
+};
+
+}  // namespace kdx
