@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/LinkCommands.h"
 
 namespace {
 
@@ -46,6 +47,26 @@ int main(int argc, char* argv[]) {
         err << "kdx17: chybné použití příkazu " << command << "\n\n" << kUsage;
         return kdx::kExitBadUsage;
     };
+    if (command == "test" || command == "read" || command == "write") {
+        kdx::LinkOptions options;
+        QStringList files;
+        while (!args.isEmpty()) {
+            const QString arg = args.takeFirst();
+            if ((arg == "--port" || arg == "--trace") && !args.isEmpty()) {
+                (arg == "--port" ? options.port : options.traceFile) = args.takeFirst();
+            } else if (arg == "--verify" && command == "write") {
+                options.verify = true;
+            } else if (arg.startsWith("-")) {
+                return usage();
+            } else {
+                files << arg;
+            }
+        }
+        if (options.port.isEmpty() || files.size() != (command == "test" ? 0 : 1)) return usage();
+        if (command == "test") return kdx::TestCommand(options, out, err);
+        if (command == "read") return kdx::ReadCommand(options, files[0], out, err);
+        return kdx::WriteCommand(options, files[0], out, err);
+    }
     if (command == "show" && args.size() == 1) return kdx::ShowCommand(args[0], out, err);
     if (command == "diff" && args.size() == 2) return kdx::DiffCommand(args[0], args[1], out, err);
     if (command == "convert" && args.size() == 2) return kdx::ConvertCommand(args[0], args[1], err);

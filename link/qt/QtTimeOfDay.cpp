@@ -17,9 +17,10 @@ QString TimeFormatOf(const QLocale& locale) {
     return result.simplified();
 }
 
-std::string QtTimeOfDay::TimeOfDay() {
-    const QLocale locale = QLocale::system();
-    return locale.toString(QTime::currentTime(), TimeFormatOf(locale)).toStdString();
+QString TimeOfDayText(const QTime& time, const QLocale& locale) {
+    return locale.toString(time, TimeFormatOf(locale));
 }
+
+std::string QtTimeOfDay::TimeOfDay() { return TimeOfDayText(QTime::currentTime()).toStdString(); }
 
 }  // namespace kdx

@@ -15,6 +15,11 @@
 #include <cstdint>
 
 #include "config/BufferText.h"
+#include "link/LogMessages.h"
+#include "link/qt/QtSerialPort.h"
+#include "link/qt/QtTimeOfDay.h"
+#include "link/qt/QtTransferDriver.h"
+#include "link/qt/QtTransferTimer.h"
 #include "ui/common/Metrics.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Frame.h"
@@ -42,7 +47,6 @@ const QColor kTitleColour(0, 0, 128);
 constexpr const char* kOutputButtonStyle =
     "QPushButton { background-color: rgb(0, 192, 0); border: 2px outset rgb(0, 150, 0); }"
     "QPushButton:pressed { border-style: inset; }";
-constexpr const char* kCrLf = "\r\n";
 
 // The SYS box takes digits only and never more than one byte can hold.
 class SysValidator : public QValidator {
@@ -110,36 +114,43 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-QString TimeOfDayText(const QTime& time, const QLocale& locale) {
-    // The long format carries the time zone ('t'); the short one often lacks the seconds.
-    const QString longFormat = locale.timeFormat(QLocale::LongFormat);
-    QString format;
-    bool quoted = false;
-    for (const QChar c : longFormat) {
-        if (c == '\'') quoted = !quoted;
-        if (quoted || c != 't') format += c;
-    }
-    return locale.toString(time, format.simplified());
-}
-
-Form1::Form1(Module10& module, Clock clock, QWidget* parent)
+Form1::Form1(Module10& module, Clock clock, PortMap ports, QWidget* parent)
     : QWidget(parent),
       module_(module),
-      clock_(clock ? std::move(clock) : [] { return QTime::currentTime(); }) {
+      clock_(clock ? std::move(clock) : [] { return QTime::currentTime(); }),
+      ports_(std::move(ports)) {
     module_.form = this;
     editors_ = std::make_unique<EditorHost>(
         module_.setup,
         EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
                     [this] { ShowMessageTexts(); }},
         this);
+    activityLog_.SetChangedHook([this](const std::string& text) { Text2->SetText(Q(text)); });
     BuildLayout();
+    CreateEngine();
     Connect();
     StartUp();
 }
 
 Form1::~Form1() {
+    // The engine drives this window's timer, port, log and bar: it goes first.
+    driver_.reset();
+    module_.engine.reset();
     if (module_.form == this) module_.form = nullptr;
 }
+
+void Form1::CreateEngine() {
+    Timer1 = new QtTransferTimer(this);
+    comm = new QtSerialPort(this);
+    TransferEngine& engine = module_.engine.emplace(*comm, *Timer1, activityLog_, barDisplay_,
+                                                    module_.setup, module_.buffer);
+    engine.SetDecodedHook([this] { ShowSetup(); });
+    driver_ = std::make_unique<QtTransferDriver>(engine, *comm, *Timer1);
+}
+
+std::string Form1::LogClock::TimeOfDay() { return TimeOfDayText(clock_()).toStdString(); }
+
+void Form1::BarDisplay::ShowProgress(int value) { bar_->setValue(value); }
 
 void Form1::BuildLayout() {
     setWindowTitle(texts::kCaption);
@@ -220,9 +231,11 @@ void Form1::BuildLayout() {
 
     Frame2 = Put(new Frame(texts::kPort, linkTab), 240, 840, 1335, 2295);
     QRadioButton** ports[] = {&Option1, &Option2, &Option3, &Option4, &Option5, &Option6};
-    for (int k = 0; k < 6; ++k) {
+    for (int k = 0; k < kPortCount; ++k) {
         *ports[k] =
             Put(new QRadioButton(texts::kPortNames[k], Frame2), 240, 360 + 240 * k, 855, 255);
+        const QString device = ports_.Device(k + 1);
+        (*ports[k])->setToolTip(device.isEmpty() ? texts::kNoDevice : device);
     }
     Command3 = Put(new QPushButton(texts::kTest, Frame2), 240, 1920, 855, 255);
 
@@ -275,6 +288,14 @@ void Form1::Connect() {
             [this](int row, int col) { editors_->Grid2DoubleClick(row, col); });
     connect(grid3, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid3DoubleClick(row); });
+    for (int k = 1; k <= kPortCount; ++k) {
+        connect(PortOption(k), &QRadioButton::clicked, this, &Form1::OpenSelectedPort);
+    }
+    TransferEngine& engine = *module_.engine;
+    connect(Command1, &QPushButton::clicked, this, [&engine] { engine.StartRead(); });
+    connect(Command2, &QPushButton::clicked, this, [&engine] { engine.StartWrite(); });
+    connect(Command3, &QPushButton::clicked, this, [&engine] { engine.StartTest(); });
+    connect(Command4, &QPushButton::clicked, this, [&engine] { engine.StartRawWrite(); });
     connect(Command7, &QPushButton::clicked, this, &Form1::BuffToWin);
     connect(Command15, &QPushButton::clicked, this, &Form1::WinToBuff);
 
@@ -285,7 +306,7 @@ void Form1::Connect() {
 }
 
 void Form1::StartUp() {
-    LogMessage(texts::kProgramStarted);
+    LogMessage(Q(std::string(messages::kProgramStarted)));
     Check2Click();
     InitGrids();
     module_.ResetCommandTable();
@@ -385,12 +406,47 @@ void Form1::ShowHeldValues() {
     udrzeni->setChecked(module_.setup.creditKeepAlive);
 }
 
-void Form1::LogMessage(const QString& message) {
-    Text2->SetText(TimeOfDayText(clock_()) + texts::kLogArrow + message + kCrLf + Text2->Text());
+void Form1::LogMessage(const QString& message) { activityLog_.LogMessage(message.toStdString()); }
+
+void Form1::ShowSetup() {
+    ShowHeldValues();
+    ShowCommandTable();
+    ShowPhoneList();
+    ShowMessageTexts();
+    ShowIoPanel();
+}
+
+QRadioButton* Form1::PortOption(int k) const {
+    QRadioButton* const options[] = {Option1, Option2, Option3, Option4, Option5, Option6};
+    return options[k - 1];
 }
 
 void Form1::ProbePorts() {
-    // The port probe comes with the serial link; its place in the start-up is here.
+    for (int k = 1; k <= kPortCount; ++k) PortOption(k)->setEnabled(true);
+    // A port that can be opened and closed again is usable; the probe leaves it closed.
+    for (int k = 1; k <= kPortCount; ++k) {
+        const QString device = ports_.Device(k);
+        if (device.isEmpty() || !comm->Open(device)) {
+            PortOption(k)->setEnabled(false);
+            continue;
+        }
+        comm->Close();
+    }
+}
+
+void Form1::OpenSelectedPort() {
+    if (portOpened) comm->Close();
+    for (int k = 1; k <= kPortCount; ++k) {
+        if (!PortOption(k)->isChecked()) continue;
+        const QString device = ports_.Device(k);
+        // A port gone or taken since the probe: say so; the transfers then fail on their own.
+        if (device.isEmpty() || !comm->Open(device)) {
+            LogMessage(QString(texts::kPortOpenFailed).arg(texts::kPortNames[k - 1]));
+            return;
+        }
+        comm->SetRts(true);  // a line without modem lines (a pseudo-terminal) refuses; harmless
+    }
+    portOpened = 1;
 }
 
 void Form1::Check1Click() {

@@ -6,6 +6,9 @@
 #include <functional>
 #include <memory>
 
+#include "link/ActivityLog.h"
+#include "link/qt/PortMap.h"
+
 class QCheckBox;
 class QGroupBox;
 class QLabel;
@@ -19,13 +22,13 @@ class QStatusBar;
 namespace kdx {
 
 class EditorHost;
+class QtSerialPort;
+class QtTransferDriver;
+class QtTransferTimer;
 class Grid;
 class TabControl;
 class TextBox;
 struct Module10;
-
-// The time of day in the locale's own format with hours, minutes and seconds, no date or zone.
-QString TimeOfDayText(const QTime& time, const QLocale& locale = QLocale::system());
 
 // The main window: the three tables, the input/output and credit panel, the port choice, the
 // transfer buttons, the activity log and the debug tools. Its controls are public under their
@@ -36,7 +39,9 @@ class Form1 : public QWidget {
   public:
     using Clock = std::function<QTime()>;  // the time of day the log stamps its lines with
 
-    explicit Form1(Module10& module, Clock clock = {}, QWidget* parent = nullptr);
+    // ports names the devices behind COM1 to COM6 (the machine's own unless a test says else).
+    explicit Form1(Module10& module, Clock clock = {}, PortMap ports = PortMap(),
+                   QWidget* parent = nullptr);
     ~Form1() override;
 
     // Column widths and titles of the three grids.
@@ -55,22 +60,29 @@ class Form1 : public QWidget {
     static void ShowOutputState(QPushButton* button, int v);
     // Setup -> sys, kredit and udrzeni, the values the setup shares with those controls.
     void ShowHeldValues();
+    // The whole setup into the grids, the panel and those three controls, after a decoding.
+    void ShowSetup();
 
     // One time-stamped line at the top of the activity log.
     void LogMessage(const QString& message);
 
-    // Greys the ports that cannot be opened; comes with the serial link.
+    // Greys the options of the ports that cannot be opened and closed; leaves none open.
     void ProbePorts();
+    // Opens the chosen port with RTS on, closing the one open before (also the same one).
+    void OpenSelectedPort();
 
     QLabel* Label3;  // title
     QLabel* Label4;  // subtitle
     TabControl* SSTab1;
-    QPushButton* Command4;   // buff to KDX
-    QPushButton* Command14;  // setup to buffer
-    QPushButton* Command5;   // buff to setup
-    QPushButton* Command7;   // buff to win
-    QPushButton* Command15;  // win to buff
-    QProgressBar* bar;       // transfer progress
+    QPushButton* Command4;    // buff to KDX
+    QPushButton* Command14;   // setup to buffer
+    QPushButton* Command5;    // buff to setup
+    QPushButton* Command7;    // buff to win
+    QPushButton* Command15;   // win to buff
+    QProgressBar* bar;        // transfer progress
+    QtTransferTimer* Timer1;  // drives the transfers
+    QtSerialPort* comm;       // the serial line to the module
+    int portOpened = 0;       // set by the first port choice: a later one closes the port first
     QStatusBar* StatusBar1;
 
     // Tab 1 "Tabulka SMS Povelů".
@@ -138,9 +150,33 @@ class Form1 : public QWidget {
     void OutputButtonClick(QPushButton* button);
     void BuffToWin();
     void WinToBuff();
+    void CreateEngine();
+    QRadioButton* PortOption(int k) const;  // Option1 to Option6
 
     Module10& module_;
     Clock clock_;
+    PortMap ports_;
+
+    // The log's time of day, from the window's clock.
+    class LogClock : public TimeOfDayClock {
+      public:
+        explicit LogClock(const Clock& clock) : clock_(clock) {}
+        std::string TimeOfDay() override;
+
+      private:
+        const Clock& clock_;
+    } logClock_{clock_};
+    ActivityLog activityLog_{logClock_};  // shown in Text2
+
+    class BarDisplay : public ProgressDisplay {
+      public:
+        explicit BarDisplay(QProgressBar*& bar) : bar_(bar) {}
+        void ShowProgress(int value) override;
+
+      private:
+        QProgressBar*& bar_;
+    } barDisplay_{bar};
+    std::unique_ptr<QtTransferDriver> driver_;
     std::unique_ptr<EditorHost> editors_;
 };
 

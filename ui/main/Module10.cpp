@@ -16,13 +16,7 @@ void Module10::EncodeSetup() { buffer = kdx::EncodeSetup(setup); }
 
 bool Module10::DecodeBuffer() {
     if (!kdx::DecodeBuffer(buffer, setup)) return false;
-    if (form) {
-        form->ShowHeldValues();
-        form->ShowCommandTable();
-        form->ShowPhoneList();
-        form->ShowMessageTexts();
-        form->ShowIoPanel();
-    }
+    if (form) form->ShowSetup();
     return true;
 }
 

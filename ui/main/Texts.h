@@ -4,9 +4,9 @@
 namespace kdx::texts {
 
 // Activity log.
-inline constexpr const char* kProgramStarted = "Program spuštěn";
 inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
-inline constexpr const char* kLogArrow = " --> ";
+inline constexpr const char* kPortOpenFailed = "chyba otevreni portu %1!";  // %1: "COMk"
+inline constexpr const char* kNoDevice = "žádné zařízení";
 
 // Window.
 inline constexpr const char* kCaption = "KDX-17 setup";

@@ -56,7 +56,8 @@ class Form1EditingTest : public QObject {
   private slots:
     void init() {
         module = std::make_unique<Module10>();
-        form = std::make_unique<Form1>(*module, [] { return QTime(8, 0, 0); });
+        form = std::make_unique<Form1>(
+            *module, [] { return QTime(8, 0, 0); }, PortMap(QStringList{}));
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }

@@ -8,6 +8,7 @@
 #include <QTest>
 
 #include "config/Codec.h"
+#include "link/qt/QtTimeOfDay.h"
 #include "ui/common/Metrics.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
@@ -89,7 +90,8 @@ class Form1Test : public QObject {
   private slots:
     void init() {
         module = std::make_unique<Module10>();
-        form = std::make_unique<Form1>(*module, [] { return kNow; });
+        form = std::make_unique<Form1>(
+            *module, [] { return kNow; }, PortMap(QStringList{}));
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }

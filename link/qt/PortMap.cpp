@@ -1,0 +1,37 @@
+#include "link/qt/PortMap.h"
+
+#include <QCollator>
+#include <QSerialPortInfo>
+#include <algorithm>
+
+namespace kdx {
+namespace {
+
+QStringList MachinePorts() {
+#ifdef Q_OS_WIN
+    QStringList names;
+    for (int k = 1; k <= kPortCount; ++k) names << QString("COM%1").arg(k);
+    return names;
+#else
+    QStringList paths;
+    for (const QSerialPortInfo& port : QSerialPortInfo::availablePorts())
+        paths << port.systemLocation();
+    // Numbers in a path count as numbers: ttyS2 comes before ttyS10.
+    QCollator collator;
+    collator.setNumericMode(true);
+    std::sort(paths.begin(), paths.end(), collator);
+    return paths;
+#endif
+}
+
+}  // namespace
+
+PortMap::PortMap() : devices_(MachinePorts()) {}
+
+PortMap::PortMap(QStringList devices) : devices_(std::move(devices)) {}
+
+QString PortMap::Device(int k) const {
+    return k >= 1 && k <= kPortCount ? devices_.value(k - 1) : QString();
+}
+
+}  // namespace kdx

@@ -1,0 +1,248 @@
+// The main window against virtual modules on pseudo-terminals behind its port numbers.
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QLineEdit>
+#include <QProgressBar>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSlider>
+#include <QTest>
+#include <QTimer>
+#include <memory>
+
+#include "config/Codec.h"
+#include "link/qt/QtSerialPort.h"
+#include "sim/VirtualModule.h"
+#include "ui/main/Form1.h"
+#include "ui/main/Grid.h"
+#include "ui/main/Module10.h"
+#include "ui/main/TextBox.h"
+
+using namespace kdx;
+using sim::Fault;
+using sim::VirtualModule;
+
+namespace {
+
+constexpr int kTransferLimitMs = 60000;  // a full transfer takes seconds; a hang far longer
+
+QString Q(const std::string& text) { return QString::fromStdString(text); }
+
+std::unique_ptr<VirtualModule> StartModule(VirtualModule::Options options = {}) {
+    auto module = std::make_unique<VirtualModule>(std::move(options));
+    std::string error;
+    if (!module->Start(&error)) qFatal("virtual module: %s", error.c_str());
+    return module;
+}
+
+SetupModel SampleSetup() {
+    SetupModel setup;
+    setup.commandTable[0] = CommandRow{"ZAP1", "RELE1", "SEPNUTI", "0", "ANO"};
+    setup.commandTable[19] = CommandRow{"STAV", "SYSTEM", "STATUS", "0", "NE"};
+    setup.phoneList[1] = PhoneEntry{"+420777123456", "0", "", "0", "", "", "", "", ""};
+    setup.messageTexts.calmIn1 = "Klid";
+    setup.inputSettings = InputSettings{1, 50, 0, 250};
+    setup.outputDefaults = 0x7D;  // RELE1 on
+    setup.sysValue = "7";
+    setup.creditCode = "*22#";
+    return setup;
+}
+
+}  // namespace
+
+class Form1SerialTest : public QObject {
+    Q_OBJECT
+
+    std::unique_ptr<VirtualModule> first;   // behind COM1
+    std::unique_ptr<VirtualModule> second;  // behind COM4
+    std::unique_ptr<Module10> module;
+    std::unique_ptr<Form1> form;
+
+    void StartWindow(QStringList devices) {
+        module = std::make_unique<Module10>();
+        form = std::make_unique<Form1>(
+            *module, [] { return QTime(9, 30, 0); }, PortMap(std::move(devices)));
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void StartWindowWith(VirtualModule::Options options) {
+        first = StartModule(std::move(options));
+        StartWindow({Q(first->DevicePath())});
+    }
+
+    void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
+
+    // Clicks the button and runs the event loop until the transfer it starts has ended.
+    // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
+    void Transfer(QAbstractButton* button) {
+        Click(button);
+        QElapsedTimer clock;
+        clock.start();
+        QEventLoop loop;
+        QTimer check;
+        connect(&check, &QTimer::timeout, &loop, [&] {
+            if (module->engine->Idle() || clock.elapsed() > kTransferLimitMs) loop.quit();
+        });
+        check.start(5);
+        if (!module->engine->Idle()) loop.exec();
+        QVERIFY(module->engine->Idle());
+    }
+
+    QStringList Log() const {
+        QStringList lines = form->Text2->Text().split("\r\n", Qt::SkipEmptyParts);
+        for (QString& line : lines) line = line.section(" --> ", 1);
+        return lines;
+    }
+
+  private slots:
+    void cleanup() {
+        form.reset();
+        module.reset();
+        first.reset();
+        second.reset();
+    }
+
+    void probeGreysExactlyThePortsThatCannotBeOpened() {
+        first = StartModule();
+        second = StartModule();
+        StartWindow(
+            {Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath())});
+        const QList<QRadioButton*> options = {form->Option1, form->Option2, form->Option3,
+                                              form->Option4, form->Option5, form->Option6};
+        QList<bool> enabled;
+        for (QRadioButton* option : options) {
+            enabled << option->isEnabled();
+            QVERIFY(!option->isChecked());
+        }
+        QCOMPARE(enabled, (QList<bool>{true, false, false, true, false, false}));
+        QVERIFY(!form->comm->IsOpen());
+        QCOMPARE(form->portOpened, 0);
+        QCOMPARE(form->Option4->toolTip(), Q(second->DevicePath()));
+        QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
+    }
+
+    void choosingAnotherPortClosesTheFirst() {
+        first = StartModule();
+        second = StartModule();
+        StartWindow({Q(first->DevicePath()), "", "", Q(second->DevicePath())});
+        Click(form->Option1);
+        QVERIFY(form->comm->IsOpen());
+        QCOMPARE(form->portOpened, 1);
+        QtSerialPort other;  // a port held open by us cannot be opened a second time
+        QVERIFY(!other.Open(Q(first->DevicePath())));
+
+        Click(form->Option4);
+        QVERIFY(form->comm->IsOpen());
+        QVERIFY(other.Open(Q(first->DevicePath())));
+        other.Close();
+        Transfer(form->Command3);
+        QCOMPARE(Log().first(), "TEST OK");  // over COM4
+    }
+
+    void testWithoutAPortFailsAtOnce() {
+        StartWindowWith({});
+        Click(form->Command3);
+        QCOMPARE(Log().first(), "TEST ERROR");
+        QVERIFY(module->engine->Idle());
+    }
+
+    void testWithoutAModuleFails() {
+        VirtualModule::Options silent;
+        silent.faults = {{Fault::Kind::kNoAnswer, 1}};
+        StartWindowWith(silent);
+        Click(form->Option1);
+        Transfer(form->Command3);
+        QCOMPARE(Log().first(), "TEST ERROR");
+    }
+
+    void readShowsTheModulesSetupThenAWriteStoresAnEdit() {
+        VirtualModule::Options options;
+        options.memory = EncodeSetup(SampleSetup());
+        StartWindowWith(options);
+        Click(form->Option1);
+        Transfer(form->Command3);
+        Transfer(form->Command1);
+
+        QCOMPARE(Log().mid(0, 3), (QStringList{"Prenos OK", "Vyčítání START", "TEST OK"}));
+        QCOMPARE(module->buffer, first->Memory());
+        QCOMPARE(form->grid1->TextMatrix(1, 1), " ZAP1");
+        QCOMPARE(form->grid1->TextMatrix(1, 3), "SEPNUTI");
+        QCOMPARE(form->grid1->TextMatrix(1, 5), "ANO");
+        QCOMPARE(form->grid1->TextMatrix(20, 3), "STATUS");
+        QCOMPARE(form->grid2->TextMatrix(2, 1), " +420777123456");
+        QCOMPARE(form->grid2->TextMatrix(2, 2), "0");
+        QCOMPARE(form->grid2->TextMatrix(2, 4), "0");
+        QCOMPARE(form->grid3->TextMatrix(4, 1), "Klid");
+        QCOMPARE(form->Command8->text(), "1");
+        QCOMPARE(form->Command9->text(), "0");
+        QVERIFY(form->Option8->isChecked());
+        QCOMPARE(form->in1->value(), 5);
+        QCOMPARE(form->in2->value(), 25);
+        QCOMPARE(form->sys->text(), "7");
+        QCOMPARE(form->kredit->text(), "*22#");
+        QCOMPARE(form->bar->value(), 0);
+
+        Click(form->Command10);  // BYPASS on
+        Transfer(form->Command2);
+        QCOMPARE(Log().mid(0, 2), (QStringList{"Prenos OK", "Zápis START"}));
+        ConfigBuffer expected = EncodeSetup(SampleSetup());
+        expected[layout::kOutputDefaultsOffset] = 0xFD;
+        QCOMPARE(first->Memory(), expected);
+        QCOMPARE(form->bar->value(), 0);
+    }
+
+    void aNeverWrittenModuleLeavesTheSetup() {
+        StartWindowWith({});
+        const SetupModel before = module->setup;
+        Click(form->Option1);
+        Transfer(form->Command1);
+        QCOMPARE(Log().mid(0, 3), (QStringList{"chyba v prenosu!", "Prenos OK", "Vyčítání START"}));
+        QVERIFY(module->setup == before);
+        QCOMPARE(module->buffer, ConfigBuffer(layout::kBufferSize, 0xFF));
+        QCOMPARE(form->grid1->TextMatrix(1, 2), "SYSTEM");
+        QCOMPARE(form->bar->value(), 0);
+    }
+
+    void unpluggedLine_data() {
+        QTest::addColumn<bool>("write");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("read") << false << "chyba v prenosu!";
+        QTest::newRow("write") << true << "chyba komunikace!";
+    }
+    void unpluggedLine() {
+        QFETCH(bool, write);
+        QFETCH(QString, message);
+        VirtualModule::Options options;
+        options.memory = EncodeSetup(SampleSetup());
+        options.faults = {{Fault::Kind::kHangUp, 300}};  // about a third of the way
+        first = StartModule(options);
+        second = StartModule();
+        StartWindow({Q(first->DevicePath()), Q(second->DevicePath())});
+        const SetupModel before = module->setup;
+        Click(form->Option1);
+        Transfer(write ? form->Command2 : form->Command1);
+        QCOMPARE(Log().first(), message);
+        QCOMPARE(form->bar->value(), 0);
+        if (!write) QVERIFY(module->setup == before);
+
+        // The user plugs in another converter and goes on.
+        Click(form->Option2);
+        Transfer(form->Command3);
+        QCOMPARE(Log().first(), "TEST OK");
+    }
+
+    void aPortGoneSinceTheProbeIsReported() {
+        StartWindowWith({});
+        QVERIFY(form->Option1->isEnabled());
+        first->Stop();
+        Click(form->Option1);
+        QCOMPARE(Log().first(), "chyba otevreni portu COM1!");
+        QVERIFY(!form->comm->IsOpen());
+        QCOMPARE(form->portOpened, 0);
+        Transfer(form->Command1);
+        QCOMPARE(Log().first(), "chyba v prenosu!");
+    }
+};
+
+QTEST_MAIN(Form1SerialTest)
+#include "Form1SerialTest.moc"
