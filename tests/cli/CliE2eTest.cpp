@@ -1,0 +1,179 @@
+// kdx17 as a user runs it, against the virtual module on a pseudo-terminal.
+#include <gtest/gtest.h>
+
+#include <QFile>
+#include <QProcess>
+#include <QTemporaryDir>
+
+#include "cli/ImageFile.h"
+#include "config/Codec.h"
+#include "sim/VirtualModule.h"
+
+namespace kdx {
+namespace {
+
+using sim::Fault;
+using sim::VirtualModule;
+
+struct Outcome {
+    int status;
+    QString out;
+    QString err;
+};
+
+class CliE2e : public ::testing::Test {
+  protected:
+    void StartModule(VirtualModule::Options options = {}) {
+        module = std::make_unique<VirtualModule>(std::move(options));
+        std::string error;
+        ASSERT_TRUE(module->Start(&error)) << error;
+        port = QString::fromStdString(module->DevicePath());
+    }
+
+    Outcome Kdx17(QStringList arguments) {
+        QProcess process;
+        process.start(KDX17_CLI, arguments);
+        EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
+        return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
+                QString::fromUtf8(process.readAllStandardError())};
+    }
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+
+    void Save(const QString& name, const ConfigBuffer& image) {
+        QString error;
+        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.toStdString();
+    }
+    void SaveText(const QString& name, const QByteArray& content) {
+        QFile file(Path(name));
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    ConfigBuffer Load(const QString& name) {
+        QString error;
+        return LoadImage(Path(name), error).value_or(ConfigBuffer{});
+    }
+
+    QTemporaryDir dir;
+    std::unique_ptr<VirtualModule> module;
+    QString port;
+};
+
+SetupModel Sample() {
+    SetupModel setup;
+    setup.commandTable[2] = CommandRow{"Světlo", "RELE2", "IMPULS", "12", "ANO"};
+    setup.phoneList[0] = PhoneEntry{"+420603123456", "0", "0", "", "", "", "", "", ""};
+    setup.creditCode = "*22#";
+    return setup;
+}
+
+TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
+    StartModule();
+    Save("sample.json", EncodeSetup(Sample()));
+
+    const Outcome write = Kdx17({"write", "--port", port, Path("sample.json"), "--verify"});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.contains("TEST OK\nZápis (buff to KD) START\nPrenos OK\n"))
+        << write.out.toStdString();
+    EXPECT_TRUE(write.out.endsWith("ověření OK\n")) << write.out.toStdString();
+    EXPECT_EQ(module->Memory(), EncodeSetup(Sample()));
+
+    const Outcome read = Kdx17({"read", "--port", port, Path("backup.bin")});
+    EXPECT_EQ(read.status, 0) << read.err.toStdString();
+    EXPECT_EQ(read.out, "Vyčítání START\nPrenos OK\n");
+    EXPECT_EQ(Load("backup.bin"), module->Memory());
+
+    const Outcome diff = Kdx17({"diff", Path("sample.json"), Path("backup.bin")});
+    EXPECT_EQ(diff.status, 0);
+    EXPECT_EQ(diff.out, "obrazy jsou shodné\n");
+}
+
+TEST_F(CliE2e, AFaultDuringReadLeavesNoFile) {
+    VirtualModule::Options options;
+    options.memory = EncodeSetup(Sample());
+    options.faults = {{Fault::Kind::kHangUp, 200}};
+    StartModule(options);
+    const Outcome read = Kdx17({"read", "--port", port, Path("backup.bin")});
+    EXPECT_EQ(read.status, 1);
+    EXPECT_TRUE(read.out.endsWith("chyba v prenosu!\n")) << read.out.toStdString();
+    EXPECT_FALSE(QFile::exists(Path("backup.bin")));
+}
+
+struct BadInput {
+    const char* name;
+    const char* file;
+    QByteArray content;
+    const char* message;
+};
+
+class CliBadFiles : public CliE2e, public ::testing::WithParamInterface<BadInput> {};
+
+TEST_P(CliBadFiles, AreRefusedBeforeAnythingIsSent) {
+    std::vector<std::pair<bool, std::uint8_t>> wire;
+    VirtualModule::Options options;
+    options.memory = EncodeSetup(Sample());
+    options.trace = [&wire](bool fromPc, std::uint8_t byte) { wire.emplace_back(fromPc, byte); };
+    StartModule(options);
+    SaveText(GetParam().file, GetParam().content);
+    const Outcome write = Kdx17({"write", "--port", port, Path(GetParam().file)});
+    EXPECT_EQ(write.status, 2);
+    EXPECT_TRUE(write.err.contains(GetParam().message)) << write.err.toStdString();
+    EXPECT_TRUE(wire.empty());
+    EXPECT_EQ(module->Memory(), EncodeSetup(Sample()));
+}
+
+QByteArray TxtWith300() {
+    QByteArray text;
+    for (int i = 0; i < 1024; ++i) text += (i == 700 ? "300" : "0") + QByteArray("\r\n");
+    return text;
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliBadFiles,
+    ::testing::Values(BadInput{"TruncatedBin", "short.bin", QByteArray(1000, 0), "1000 bajtů"},
+                      BadInput{"TxtValue300", "value.txt", TxtWith300(), "chyba v radku 701!"},
+                      BadInput{"JsonUnknownOutput", "word.json",
+                               R"({"commands":[)" + QByteArray("{},").repeated(19) +
+                                   R"({"output":"RELE9"}]})",
+                               "commands[20].output: neznámé slovo \"RELE9\""}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliE2e, TheTraceNamesEveryByteOfALinkTest) {
+    StartModule();
+    const Outcome test = Kdx17({"test", "--port", port, "--trace", Path("wire.trace")});
+    EXPECT_EQ(test.status, 0) << test.err.toStdString();
+    EXPECT_EQ(test.out, "TEST OK\n");
+    QFile trace(Path("wire.trace"));
+    ASSERT_TRUE(trace.open(QIODevice::ReadOnly));
+    QStringList lines;
+    for (const QByteArray& line : trace.readAll().split('\n')) {
+        if (!line.isEmpty()) lines << QString(line).section(' ', 1, -1, QString::SectionSkipEmpty);
+    }
+    EXPECT_EQ(lines, (QStringList{"PC->KDX 03", "PC->KDX 03", "KDX->PC 06", "KDX->PC 06"}));
+}
+
+TEST_F(CliE2e, WriteWaitsForTheLinkTest) {
+    VirtualModule::Options options;
+    options.faults = {{Fault::Kind::kNoAnswer, 1}};
+    StartModule(options);
+    Save("sample.bin", EncodeSetup(Sample()));
+    const Outcome write = Kdx17({"write", "--port", port, Path("sample.bin")});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.out, "TEST ERROR\n");
+    EXPECT_EQ(module->Memory(), ConfigBuffer(layout::kBufferSize, 0xFF));
+}
+
+TEST_F(CliE2e, BadUsageAndMissingPorts) {
+    EXPECT_EQ(Kdx17({}).status, 2);
+    EXPECT_EQ(Kdx17({"read", Path("x.bin")}).status, 2);  // no --port
+    EXPECT_EQ(Kdx17({"frobnicate"}).status, 2);
+    const Outcome missing = Kdx17({"test", "--port", "/dev/kdx17-no-such-port"});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_TRUE(missing.err.contains("chyba otevreni portu")) << missing.err.toStdString();
+    const Outcome help = Kdx17({"--help"});
+    EXPECT_EQ(help.status, 0);
+    EXPECT_TRUE(help.out.contains("kdx17 PŘÍKAZ")) << help.out.toStdString();
+}
+
+}  // namespace
+}  // namespace kdx
