@@ -53,6 +53,7 @@ kdx::SetupModel SampleSetup() {
 struct Result {
     double seconds = 0;
     bool ok = false;
+    std::string last;  // the last log line
 };
 
 struct Line {
@@ -81,7 +82,7 @@ struct Line {
         check.start(20);
         loop.exec();
         return {duration<double>(log.lastAt - begin).count(),
-                log.last == kdx::messages::kTransferOk};
+                log.last == kdx::messages::kTransferOk, log.last};
     }
 
     VirtualModule module;
@@ -97,7 +98,7 @@ struct Line {
 void Print(const char* line, const char* transfer, Result result, double floor) {
     std::printf("%-8s %-6s %7.2f s %7.2f s %6.2f  %5.2f ms  %s\n", line, transfer, result.seconds,
                 floor, result.seconds / floor, result.seconds * 1000 / kDataBytes,
-                result.ok ? "ok" : "FAILED");
+                result.ok ? "ok" : ("FAILED: " + result.last).c_str());
 }
 
 int Usage() {

@@ -32,7 +32,7 @@ constexpr const char* kUsage =
     "                    Answers count from 1, the ACK to a procedure's opening ETX; in a read\n"
     "                    answer 2 + n is data byte n, in a write 2n + 2 the ACK to data byte n.\n"
     "                    N defaults to 1.\n"
-    "  --late MS         how late a late answer comes (default 100)\n"
+    "  --late MS         how late a late answer comes (default 1000)\n"
     "  --wrong BYTE      the byte a wrong answer sends (default 0x15)\n"
     "  --instant-rx      take the PC's bytes the moment they are written, not one byte time\n"
     "                    later as over a real line\n"

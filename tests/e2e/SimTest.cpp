@@ -102,6 +102,33 @@ INSTANTIATE_TEST_SUITE_P(
                       {kStx, 0x40}}}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST(ProtocolTest, WholeTransfersEndWithAnUnansweredEtx) {
+    Bytes image(1024);
+    std::iota(image.begin(), image.end(), std::uint8_t{0});  // every value, ETX and STX too
+    ModuleProtocol module;
+    EXPECT_EQ(module.Memory(), Bytes(1024, 0xFF));  // a new module
+    module.Receive(kEtx);
+    module.Receive(kWrite);
+    for (std::uint8_t byte : image) {
+        ASSERT_EQ(module.Receive(kStx), kAck);
+        ASSERT_EQ(module.Receive(byte), kAck);
+    }
+    EXPECT_EQ(module.Memory(), image);
+    EXPECT_EQ(module.Receive(kEtx), std::nullopt);
+
+    EXPECT_EQ(module.Receive(kEtx), kAck);
+    module.Receive(kRead);
+    Bytes read;
+    for (int n = 0; n < 1024; ++n) {
+        read.push_back(module.Receive(kStx).value_or(0));
+        EXPECT_EQ(module.Receive(kAck), std::nullopt);
+    }
+    EXPECT_EQ(read, image);
+    EXPECT_TRUE(module.Receive(kStx).has_value());  // byte 1025, which the PC drops
+    EXPECT_EQ(module.Receive(kEtx), std::nullopt);
+    EXPECT_EQ(module.Receive(kEtx), kAck);  // the next procedure
+}
+
 // ---- over the pseudo-terminal
 
 class Line {

@@ -441,7 +441,7 @@ INSTANTIATE_TEST_SUITE_P(
         // every answer, EM included, 10 ms late
         LatencyCase{"Slow", microseconds(11100), microseconds(13000), microseconds(15000)},
         // slower than the answer window allows for the silence: capped
-        LatencyCase{"Slowest", microseconds(45000), microseconds(50000), microseconds(50000)}),
+        LatencyCase{"Slowest", microseconds(450000), microseconds(500000), microseconds(500000)}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
