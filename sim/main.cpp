@@ -95,7 +95,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needsValue = [&] { return value != nullptr && ++i; };
+        auto needsValue = [&] {  // the option's value follows it; skip over it
+            if (value == nullptr) return false;
+            ++i;
+            return true;
+        };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;
