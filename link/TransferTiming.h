@@ -21,12 +21,14 @@ struct TransferTiming {
     // silent module to take to fail; an arriving byte cuts the wait short anyway.
     us pollPeriod{1000};
 
-    // How long the one-byte answer to ETX, a command or a written STX may take. On a real line
-    // a fast module answers in about 1.6 ms (two bytes on the wire and its reaction); a module
-    // that takes 10 ms per answer in about 11 ms; a USB converter may hold a byte up to its
-    // latency timer (16 ms by default on common chips). 25 ms covers them all and costs a fast
-    // module nothing, since the step runs once the answer is in.
-    us answerWindow{25000};
+    // How long the one-byte answer to ETX, a command or a written STX may take: as long as the
+    // link test gives the module's ACK, so a module that passes the test also passes the
+    // opening of a transfer. A fast module answers in about 1.6 ms on a real line, one that
+    // takes 10 ms in about 11 ms, and a USB converter may hold a byte up to its latency timer
+    // (16 ms by default on common chips); the rest is room for a busy PC, on which the kernel
+    // may hand bytes over tens of milliseconds late. It costs a transfer nothing, since a step
+    // runs once its answer is in; only a silent module takes this long to fail.
+    us answerWindow{500000};
 
     // After the first byte of an answer arrives, the step waits this long before it polls, a
     // little more than one byte time: a second byte sent right behind the first (a duplicated

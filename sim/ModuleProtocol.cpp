@@ -14,20 +14,23 @@ std::optional<std::uint8_t> ModuleProtocol::Receive(std::uint8_t byte) {
 }
 
 std::optional<std::uint8_t> ModuleProtocol::Answer(std::uint8_t byte) {
-    // Within a write's data every byte value is data; anywhere else ETX starts afresh and is
-    // acknowledged (also the ETX that closes a transfer, which the PC does not wait for).
+    // Within a write's data every byte value is data. Elsewhere ETX opens a procedure afresh
+    // and is acknowledged, except the ETX that closes a complete transfer: the PC does not wait
+    // for an answer there, and one would reach it as a stray byte after the transfer.
     if (phase_ == Phase::kWriteData) {
         memory_[position_++] = byte;
         if (earlyEm_ != 0 && position_ == earlyEm_) {
             phase_ = Phase::kIdle;
             return kEm;
         }
-        phase_ = position_ == kMemorySize ? Phase::kReady : Phase::kWriteStx;
+        phase_ = position_ == kMemorySize ? Phase::kDone : Phase::kWriteStx;
         return kAck;
     }
     if (byte == kEtx) {
-        phase_ = Phase::kReady;
-        return kAck;
+        const bool closing = phase_ == Phase::kDone;
+        phase_ = closing ? Phase::kIdle : Phase::kReady;
+        if (!closing) return kAck;
+        return std::nullopt;
     }
     switch (phase_) {
         case Phase::kReady:
@@ -38,11 +41,8 @@ std::optional<std::uint8_t> ModuleProtocol::Answer(std::uint8_t byte) {
         case Phase::kReading:
             if (byte == kStx) {
                 if (position_ < kMemorySize) return memory_[position_++];
-                if (position_ == kMemorySize) {
-                    ++position_;
-                    return kPastEnd;
-                }
-                return std::nullopt;
+                phase_ = Phase::kDone;
+                return kPastEnd;
             }
             if (byte == kAck && earlyEm_ != 0 && position_ == earlyEm_) {
                 phase_ = Phase::kIdle;

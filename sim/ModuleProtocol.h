@@ -39,7 +39,8 @@ class ModuleProtocol {
     bool Writing() const { return phase_ == Phase::kWriteStx || phase_ == Phase::kWriteData; }
 
   private:
-    enum class Phase { kIdle, kReady, kReading, kWriteStx, kWriteData };
+    // kDone: a read or write has moved all its bytes; the PC's ETX now only closes it.
+    enum class Phase { kIdle, kReady, kReading, kWriteStx, kWriteData, kDone };
 
     std::optional<std::uint8_t> Answer(std::uint8_t byte);
 

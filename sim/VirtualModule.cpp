@@ -103,10 +103,11 @@ void VirtualModule::Serve() {
     ::prctl(PR_SET_TIMERSLACK, 1UL);  // wake on time: the pacing is in tenths of a millisecond
 #endif
     for (;;) {
-        Clock::time_point now = Clock::now();
-        while (!received_.empty() && received_.front().at <= now && master_ >= 0) {
-            React(received_.front());
+        const Clock::time_point now = Clock::now();
+        while (!received_.empty() && received_.front().at <= now) {
+            const Timed received = received_.front();
             received_.pop_front();
+            React(received);  // a hang-up empties the queues
         }
         std::uint8_t due[64];
         std::size_t count = 0;
@@ -141,7 +142,7 @@ void VirtualModule::TakeFromPc(Clock::time_point now) {
     std::uint8_t bytes[256];
     const ssize_t n = ::read(master_, bytes, sizeof bytes);
     for (ssize_t i = 0; i < n; ++i) {
-        // The PC's UART puts its bytes on the line one after the other.
+        // Over a real line the PC's bytes follow each other at the line's pace.
         rxFree_ = options_.paceIncoming ? std::max(now, rxFree_) + options_.byteTime : now;
         received_.push_back({rxFree_ + options_.reactionDelay, bytes[i]});
         if (options_.trace) options_.trace(true, bytes[i]);

@@ -46,7 +46,7 @@ class VirtualModule {
         std::chrono::microseconds reactionDelay{500};
         std::chrono::microseconds byteTime{521};  // 10 bits at 19200 baud
         bool paceIncoming = true;  // false: the PC's bytes arrive the moment they are written
-        std::chrono::microseconds lateBy{100000};
+        std::chrono::microseconds lateBy{1000000};  // beyond any window the PC waits
         std::uint8_t wrongByte = 0x15;
         std::vector<Fault> faults;
         // Every byte on the line as it happens, from the module's thread.

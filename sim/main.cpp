@@ -36,7 +36,7 @@ constexpr const char* kUsage =
     "                    Answers count from 1, the ACK to a procedure's opening ETX; in a read\n"
     "                    answer 2 + n is data byte n, in a write 2n + 2 the ACK to data byte n.\n"
     "                    N defaults to 1.\n"
-    "  --late MS         how late a late answer comes (default 100)\n"
+    "  --late MS         how late a late answer comes (default 1000)\n"
     "  --wrong BYTE      the byte a wrong answer sends (default 0x15)\n"
     "  --instant-rx      take the PC's bytes the moment they are written, not one byte time\n"
     "                    later as over a real line\n"
@@ -112,7 +112,11 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         const std::string_view arg = argv[i];
         const char* value = i + 1 < argc ? argv[i + 1] : nullptr;
-        auto needsValue = [&] { return value != nullptr && ++i; };
+        auto needsValue = [&] {  // the option's value follows it; skip over it
+            if (value == nullptr) return false;
+            ++i;
+            return true;
+        };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
             return 0;

@@ -1,7 +1,5 @@
 #include "link/qt/QtSerialPort.h"
 
-#include <QSignalBlocker>
-
 namespace kdx {
 namespace {
 
@@ -54,28 +52,20 @@ bool QtSerialPort::Output(std::uint8_t byte) {
     return true;
 }
 
+// Bytes reach the port's buffer as the event loop hands them over, announced by readyRead; a
+// step runs from the same loop, so it sees every byte received up to its turn. (Fetching more
+// from the system here would race the port's own read notifier, whose read would then find
+// nothing, which Qt reports as a lost resource.)
 std::optional<Bytes> QtSerialPort::Input() {
-    if (!Fetch()) return std::nullopt;
+    CloseIfGone();
+    if (!port_.isOpen()) return std::nullopt;
     const QByteArray data = port_.readAll();
     return Bytes(data.begin(), data.end());
 }
 
 std::size_t QtSerialPort::Waiting() {
-    if (!Fetch()) return 0;
-    return static_cast<std::size_t>(port_.bytesAvailable());
-}
-
-bool QtSerialPort::Fetch() {
-    if (!port_.isOpen()) return false;
-    {
-        // Blocked: bytes fetched here are the caller's already, not news for BytesArrived.
-        const QSignalBlocker blocker(port_);
-        for (int i = 0; i < 16 && port_.waitForReadyRead(0); ++i) {
-        }
-        if (port_.error() == QSerialPort::TimeoutError) port_.clearError();
-    }
     CloseIfGone();
-    return port_.isOpen();
+    return port_.isOpen() ? static_cast<std::size_t>(port_.bytesAvailable()) : 0;
 }
 
 void QtSerialPort::CloseIfGone() {

@@ -33,10 +33,7 @@ class QtSerialPort : public QObject, public SerialPort {
     void BytesArrived();
 
   private:
-    // Moves whatever the system has received into the port's buffer now, so that a poll takes
-    // every byte received so far and not only those the event loop has already fetched; closes
-    // a port whose line has gone. False when no port is open (any more).
-    bool Fetch();
+    // A port whose line has gone is closed, so that the transfers fail instead of waiting.
     void CloseIfGone();
 
     QSerialPort port_;

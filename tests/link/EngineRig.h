@@ -3,13 +3,12 @@
 #include <chrono>
 #include <deque>
 #include <functional>
-#include <optional>
 #include <string>
 #include <vector>
 
 #include "config/Codec.h"
-#include "link/Interfaces.h"
 #include "link/TransferEngine.h"
+#include "sim/ModuleProtocol.h"
 
 namespace kdx::test {
 
@@ -40,7 +39,7 @@ class ManualTimer : public TransferTimer {
     ManualClock& clock_;
 };
 
-// A port whose received bytes the test puts in; what the PC sends can feed a scripted module.
+// A port whose received bytes the test puts in; what the PC sends may feed a module.
 class FakePort : public SerialPort {
   public:
     bool Output(std::uint8_t byte) override {
@@ -52,9 +51,7 @@ class FakePort : public SerialPort {
     std::optional<Bytes> Input() override {
         if (!open) return std::nullopt;
         ++polls;
-        Bytes chunk;
-        chunk.swap(incoming);
-        return chunk;
+        return std::exchange(incoming, {});
     }
     std::size_t Waiting() override { return open ? incoming.size() : 0; }
 
@@ -76,7 +73,7 @@ class Recorder : public MessageLog, public ProgressDisplay {
 };
 
 struct EngineRig {
-    explicit EngineRig(TransferTiming t = {}) : timing(t) {
+    EngineRig() {
         engine.SetDecodedHook([this] { ++decoded; });
     }
 
@@ -91,7 +88,7 @@ struct EngineRig {
         if (engine.Settling()) Tick();
     }
     // Puts bytes in the port and runs the step that awaits them.
-    void Answer(Bytes bytes) {
+    void Answer(const Bytes& bytes) {
         port.incoming.insert(port.incoming.end(), bytes.begin(), bytes.end());
         Step();
     }
@@ -107,10 +104,51 @@ struct EngineRig {
     TransferEngine engine{port, timer, log, log, setup, buffer, timing, clock};
 };
 
-// A buffer that decodes: the encoded default setup with a few bytes a test can recognise.
+// A module that answers each byte after a fixed latency, in simulated time: its answers and the
+// engine's ticks are delivered in time order, as a real event loop would.
+class TimedModule {
+  public:
+    TimedModule(EngineRig& rig, microseconds latency, ConfigBuffer memory = {})
+        : protocol(std::move(memory)), rig_(rig), latency_(latency) {
+        rig.port.module = [this](std::uint8_t byte) {
+            if (auto answer = protocol.Receive(byte)) {
+                if (alter) alter(protocol.Answers(), *answer);
+                arrivals_.push_back({rig_.clock.now + latency_, *answer});
+            }
+        };
+    }
+
+    // Runs the procedure to its end, or until `stop` says so; the simulated time it took.
+    microseconds Run(const std::function<bool()>& stop = {}) {
+        const microseconds start = rig_.clock.now;
+        while (!rig_.engine.Idle() && (rig_.timer.on || !arrivals_.empty()) && !(stop && stop())) {
+            if (!arrivals_.empty() &&
+                (!rig_.timer.on || arrivals_.front().first <= rig_.timer.deadline)) {
+                rig_.clock.now = std::max(rig_.clock.now, arrivals_.front().first);
+                rig_.port.incoming.push_back(arrivals_.front().second);
+                arrivals_.pop_front();
+                rig_.engine.OnBytesArrived();
+            } else {
+                rig_.Tick();
+            }
+        }
+        return rig_.clock.now - start;
+    }
+
+    sim::ModuleProtocol protocol;
+    // May change answer number n (counted as the module counts them) before it is sent.
+    std::function<void(std::size_t n, std::uint8_t& answer)> alter;
+
+  private:
+    EngineRig& rig_;
+    microseconds latency_;
+    std::deque<std::pair<microseconds, std::uint8_t>> arrivals_;
+};
+
+// A buffer that decodes, with bytes a test can recognise (0x06 and 0x19 among them).
 inline ConfigBuffer SampleImage() {
     SetupModel setup;
-    setup.commandTable[0].smsText = "ZAP";
+    setup.commandTable[0].smsText = "ZAP\x06\x19";
     setup.phoneList[2].number = "+420123456789";
     setup.messageTexts.pagerName = "Chata";
     return EncodeSetup(setup);

@@ -1,0 +1,167 @@
+// Times a full read and a full write of the module's 1024 bytes through the transfer engine,
+// the Qt serial adapter and its timer against the virtual module, and sets each against the
+// wire's floor: the bytes the protocol moves per data byte (a read 3, a write 4) at 19200 baud
+// plus the module's reaction to each of its answers (a read 1, a write 2).
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QEventLoop>
+#include <QTimer>
+
+#include <chrono>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "config/Codec.h"
+#include "link/LogMessages.h"
+#include "link/TransferEngine.h"
+#include "link/qt/QtSerialPort.h"
+#include "link/qt/QtTransferDriver.h"
+#include "link/qt/QtTransferTimer.h"
+#include "sim/VirtualModule.h"
+
+namespace {
+
+using namespace std::chrono;
+using kdx::sim::VirtualModule;
+
+constexpr double kByteSeconds = 10.0 / 19200.0;  // 8N1: ten bits a byte
+constexpr int kDataBytes = 1024;
+
+class Quiet : public kdx::MessageLog, public kdx::ProgressDisplay {
+  public:
+    void LogMessage(std::string_view message) override {
+        last = message;
+        lastAt = steady_clock::now();
+    }
+    void ShowProgress(int) override {}
+    std::string last;
+    steady_clock::time_point lastAt;
+};
+
+kdx::SetupModel SampleSetup() {
+    kdx::SetupModel setup;
+    for (int r = 0; r < kdx::kCommandRows; ++r) {
+        setup.commandTable[r].smsText = "Povel " + std::to_string(r + 1);
+    }
+    setup.phoneList[0].number = "+420600000001";
+    setup.messageTexts.pagerName = "Chata";
+    return setup;
+}
+
+struct Result {
+    double seconds = 0;
+    bool ok = false;
+    std::string last;  // the last log line
+};
+
+struct Line {
+    explicit Line(VirtualModule::Options options) : module(std::move(options)) {
+        std::string error;
+        if (!module.Start(&error)) {
+            std::fprintf(stderr, "kdx17-bench: %s\n", error.c_str());
+            std::exit(1);
+        }
+        if (!comm.Open(QString::fromStdString(module.DevicePath()))) {
+            std::fprintf(stderr, "kdx17-bench: cannot open %s\n", module.DevicePath().c_str());
+            std::exit(1);
+        }
+        comm.SetRts(true);  // refused by a pseudo-terminal; harmless
+    }
+
+    template <typename StartFn>
+    Result Run(StartFn start) {
+        QEventLoop loop;
+        QTimer check;
+        QObject::connect(&check, &QTimer::timeout, [&] {
+            if (engine.Idle()) loop.quit();
+        });
+        const auto begin = steady_clock::now();
+        start();
+        check.start(20);
+        loop.exec();
+        return {duration<double>(log.lastAt - begin).count(),
+                log.last == kdx::messages::kTransferOk, log.last};
+    }
+
+    VirtualModule module;
+    kdx::QtSerialPort comm;
+    kdx::QtTransferTimer timer;
+    Quiet log;
+    kdx::SetupModel setup = SampleSetup();
+    kdx::ConfigBuffer buffer;
+    kdx::TransferEngine engine{comm, timer, log, log, setup, buffer};
+    kdx::QtTransferDriver driver{engine, comm, timer};
+};
+
+void Print(const char* line, const char* transfer, Result result, double floor) {
+    std::printf("%-8s %-6s %7.2f s %7.2f s %6.2f  %5.2f ms  %s\n", line, transfer, result.seconds,
+                floor, result.seconds / floor, result.seconds * 1000 / kDataBytes,
+                result.ok ? "ok" : ("FAILED: " + result.last).c_str());
+}
+
+int Usage() {
+    std::fputs(
+        "usage: kdx17-bench [--delay MS] [--runs N] [--line paced|instant|both]\n"
+        "  --delay MS  the module's reaction delay (default 0.5)\n"
+        "  --runs N    transfers of each kind (default 1)\n"
+        "  --line      paced: the PC's bytes take their wire time too, as on a real line;\n"
+        "              instant: only the module's bytes are paced; both (default)\n",
+        stderr);
+    return 2;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    QCoreApplication app(argc, argv);
+    double delayMs = 0.5;
+    int runs = 1;
+    std::string lines = "both";
+    for (int i = 1; i < argc; ++i) {
+        const std::string arg = argv[i];
+        if (i + 1 >= argc) return Usage();
+        if (arg == "--delay") {
+            delayMs = std::atof(argv[++i]);
+        } else if (arg == "--runs") {
+            runs = std::atoi(argv[++i]);
+        } else if (arg == "--line") {
+            lines = argv[++i];
+        } else {
+            return Usage();
+        }
+    }
+    if (delayMs < 0 || runs < 1 || (lines != "paced" && lines != "instant" && lines != "both")) {
+        return Usage();
+    }
+
+    const double delay = delayMs / 1000;
+    const double readFloor = kDataBytes * (3 * kByteSeconds + delay);
+    const double writeFloor = kDataBytes * (4 * kByteSeconds + 2 * delay);
+    std::printf("1024 data bytes, 19200 baud (%.0f us a byte), module delay %.2f ms\n",
+                kByteSeconds * 1e6, delayMs);
+    std::printf("%-8s %-6s %9s %9s %6s  %8s\n", "line", "kind", "time", "floor", "ratio",
+                "per byte");
+
+    for (const bool paced : {true, false}) {
+        if (lines != "both" && (lines == "paced") != paced) continue;
+        const char* name = paced ? "paced" : "instant";
+        VirtualModule::Options options;
+        options.reactionDelay = duration_cast<microseconds>(duration<double, std::milli>(delayMs));
+        options.paceIncoming = paced;
+        options.memory = kdx::EncodeSetup(SampleSetup());
+        Line line(options);
+        for (int run = 0; run < runs; ++run) {
+            Result read = line.Run([&] { line.engine.StartRead(); });
+            read.ok = read.ok && line.buffer == line.module.Memory();
+            Print(name, "read", read, readFloor);
+
+            line.setup.sysValue = std::to_string(run + 1);  // something new to write
+            Result write = line.Run([&] { line.engine.StartWrite(); });
+            write.ok = write.ok && line.module.Memory() == kdx::EncodeSetup(line.setup);
+            Print(name, "write", write, writeFloor);
+        }
+    }
+    return 0;
+}
