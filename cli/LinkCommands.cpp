@@ -6,8 +6,10 @@
 #include <QEventLoop>
 #include <QFile>
 #include <QTimer>
+#include <chrono>
 #include <cstdio>
 #include <memory>
+#include <utility>
 
 #include "cli/Commands.h"
 #include "cli/ImageFile.h"
@@ -147,6 +149,13 @@ class Session {
     // Starts a procedure and runs the event loop until the engine is idle again.
     template <typename Start>
     const std::string& Run(Start start) {
+        // A module may still answer the end of the previous procedure; the line gets quiet
+        // first, and the engine drops what came in before it starts.
+        if (std::exchange(ranBefore_, true)) {
+            QEventLoop quiet;
+            QTimer::singleShot(kQuietBetweenProcedures, &quiet, &QEventLoop::quit);
+            quiet.exec();
+        }
         QEventLoop loop;
         QTimer watch;
         QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
@@ -177,6 +186,9 @@ class Session {
         return names.join(", ");
     }
 
+    static constexpr std::chrono::milliseconds kQuietBetweenProcedures{100};
+
+    bool ranBefore_ = false;
     PrintedLog log_;
     ProgressPrinter progress_;
     QtSerialPort port_;

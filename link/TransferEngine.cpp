@@ -113,6 +113,8 @@ void TransferEngine::OnTransferTimer() {
 void TransferEngine::OnBytesArrived() {
     // The test waits its full time by design: both of the module's ACKs are in by then.
     if (Idle() || mode_ == kTestMode || settling_) return;
+    // A late notice of bytes that a poll has already taken is no answer.
+    if (comm_.Waiting() == 0) return;
     BeginSettle();
 }
 
@@ -227,11 +229,18 @@ void TransferEngine::ReadStep() {
         default:
             emptyPolls_ = 0;
             transferData_.clear();
+            DropStaleBytes();
             Send(kEtx);
             state_ = 25;
             return Rearm();
     }
 }
+
+// A byte left on the line from before (a module that acknowledges the ETX closing the previous
+// transfer, say) would be taken for the answer to this procedure's ETX and shift every data
+// byte by one. The port is cleared first, as the link test does; a failing poll is left for the
+// procedure's own first poll to report.
+void TransferEngine::DropStaleBytes() { Poll(); }
 
 void TransferEngine::ReadSucceeded() {
     log_.LogMessage(messages::kTransferOk);
@@ -297,6 +306,7 @@ void TransferEngine::WriteStep() {
         default:
             emptyPolls_ = 0;
             SetProgress(1);
+            DropStaleBytes();
             Send(kEtx);
             state_ = 25;
             return Rearm();

@@ -58,6 +58,7 @@ class TransferEngine {
     void WriteFailed();
 
     void BeginWrite();
+    void DropStaleBytes();
     void Send(std::uint8_t byte);
     std::optional<Bytes> Poll() { return comm_.Input(); }
     void Rearm();

@@ -199,6 +199,24 @@ TEST(FullTransferTest, ReadGivesTheMemoryDecodedAndShowsEveryCount) {
     ExpectIdle(rig);
 }
 
+// A byte left on the line from before (say, the answer of a module that acknowledges the ETX
+// closing the previous transfer) is no answer to the new ETX: taken for one, it would shift
+// every data byte by one.
+class StaleByteTest : public ::testing::TestWithParam<Procedure> {};
+
+TEST_P(StaleByteTest, IsNoAnswerToTheOpeningEtx) {
+    EngineRig rig;
+    rig.port.incoming = {kAck};
+    Start(rig, GetParam());
+    rig.engine.OnBytesArrived();  // the port's notice of that byte comes after the start
+    EXPECT_FALSE(rig.engine.Settling());
+    EXPECT_EQ(rig.port.sent, Bytes{kEtx});
+    rig.Answer({kAck});
+    EXPECT_EQ(rig.port.sent, (Bytes{kEtx, GetParam() == R ? kReadCommand : kWriteCommand}));
+}
+
+INSTANTIATE_TEST_SUITE_P(Procedures, StaleByteTest, ::testing::Values(R, W));
+
 TEST(FullTransferTest, ReadEndedByEmAfterNBytesReplacesOnlyTheBuffer) {
     EngineRig rig;
     TimedModule module(rig, kFast, SampleImage());
