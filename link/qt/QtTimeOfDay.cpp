@@ -21,6 +21,4 @@ QString TimeOfDayText(const QTime& time, const QLocale& locale) {
     return locale.toString(time, TimeFormatOf(locale));
 }
 
-std::string QtTimeOfDay::TimeOfDay() { return TimeOfDayText(QTime::currentTime()).toStdString(); }
-
 }  // namespace kdx

@@ -58,10 +58,5 @@ TEST_P(TimeFormatTest, HasHoursMinutesSecondsAndNoZone) {
 INSTANTIATE_TEST_SUITE_P(Locales, TimeFormatTest,
                          ::testing::Values("cs_CZ", "en_US", "de_DE", "en_GB", "C"));
 
-TEST(TimeFormatTest, SystemClockGivesAText) {
-    QtTimeOfDay clock;
-    EXPECT_FALSE(clock.TimeOfDay().empty());
-}
-
 }  // namespace
 }  // namespace kdx

@@ -345,7 +345,7 @@ void Form1::InitGrids() {
 void Form1::ShowCommandTable() {
     for (int i = 0; i < kCommandRows; ++i) {
         CommandRow& row = module_.setup.commandTable[static_cast<std::size_t>(i)];
-        if (row.time.empty()) row.time.push_back('0');  // an empty time shows, and stays, as "0"
+        if (row.time.empty()) row.time = "0";  // an empty time shows, and stays, as "0"
         grid1->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid1->SetTextMatrix(i + 1, 1, ' ' + Q(row.smsText));
         for (int c = 2; c < grid1->Cols(); ++c) grid1->SetTextMatrix(i + 1, c, Q(row.Cell(c - 1)));

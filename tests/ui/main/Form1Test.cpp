@@ -459,26 +459,6 @@ class Form1Test : public QObject {
                                           " --> Vyčítání START\r\n" + stamp +
                                           " --> Program spuštěn\r\n");
     }
-
-    void timeOfDayHasSecondsAndNoZone_data() {
-        QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("expected");
-        QTest::newRow("C") << "C"
-                           << "21:05:07";
-        QTest::newRow("cs_CZ") << "cs_CZ"
-                               << "21:05:07";
-        QTest::newRow("de_DE") << "de_DE"
-                               << "21:05:07";
-        QTest::newRow("en_US") << "en_US"
-                               << "9:05:07 PM";
-        QTest::newRow("fi_FI") << "fi_FI"
-                               << "21.05.07";
-    }
-    void timeOfDayHasSecondsAndNoZone() {
-        QFETCH(QString, locale);
-        QFETCH(QString, expected);
-        QCOMPARE(TimeOfDayText(kNow, QLocale(locale)), expected);
-    }
 };
 
 QTEST_MAIN(Form1Test)
