@@ -43,8 +43,8 @@ void QtTransferTimer::On() {
         const auto seconds = std::chrono::duration_cast<std::chrono::seconds>(interval_);
         const timespec every{static_cast<time_t>(seconds.count()),
                              static_cast<long>((interval_ - seconds).count() * 1000)};
-        const itimerspec spec{every, every};  // periodic, like a QTimer, from now
-        ::timerfd_settime(fd_, 0, &spec, nullptr);
+        const itimerspec period{every, every};  // periodic, like a QTimer, from now
+        ::timerfd_settime(fd_, 0, &period, nullptr);
         return;
     }
 #endif
