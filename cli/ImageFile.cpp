@@ -9,22 +9,13 @@
 
 namespace kdx {
 
-std::optional<ImageFormat> FormatOf(const QString& path) {
+std::optional<ImageFormat> KnownFormat(const QString& path, QString& error) {
     if (path.endsWith(".bin", Qt::CaseInsensitive)) return ImageFormat::Bin;
     if (path.endsWith(".txt", Qt::CaseInsensitive)) return ImageFormat::Txt;
     if (path.endsWith(".json", Qt::CaseInsensitive)) return ImageFormat::Json;
+    error = path + ": neznámý formát (použijte .bin, .txt nebo .json)";
     return std::nullopt;
 }
-
-namespace {
-
-std::optional<ImageFormat> KnownFormat(const QString& path, QString& error) {
-    const auto format = FormatOf(path);
-    if (!format) error = path + ": neznámý formát (použijte .bin, .txt nebo .json)";
-    return format;
-}
-
-}  // namespace
 
 std::optional<ConfigBuffer> LoadImage(const QString& path, QString& error) {
     const auto format = KnownFormat(path, error);

@@ -10,7 +10,8 @@ namespace kdx {
 // Image files, by their ending: .bin the raw 1024 bytes; .txt one decimal byte value per line
 // with CR LF (the window's buffer text); .json the decoded setup with named fields.
 enum class ImageFormat { Bin, Txt, Json };
-std::optional<ImageFormat> FormatOf(const QString& path);
+// The format of a file by its ending, or nothing with a message naming the endings.
+std::optional<ImageFormat> KnownFormat(const QString& path, QString& error);
 
 // A file that does not hold a whole, valid image or setup is refused with a message.
 std::optional<ConfigBuffer> LoadImage(const QString& path, QString& error);

@@ -215,9 +215,7 @@ int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) 
 
 int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                 QTextStream& err) {
-    if (!FormatOf(file)) {
-        QString error;
-        SaveImage(file, {}, error);  // names the unknown format
+    if (QString error; !KnownFormat(file, error)) {
         err << "kdx17: " << error << "\n";
         return kExitBadUsage;
     }

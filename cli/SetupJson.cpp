@@ -23,16 +23,6 @@ QString Q(const std::string& utf8) {
     return QString::fromUtf8(utf8.data(), qsizetype(utf8.size()));
 }
 
-int TimeNumber(const std::string& time) {
-    // The model keeps the text as typed; the file keeps what the module would store.
-    const ConfigBuffer image = [&] {
-        SetupModel one;
-        one.commandTable[0].time = time;
-        return EncodeSetup(one);
-    }();
-    return (image[kRecordOffset + 2] & 0x7F) - kTimeBias;
-}
-
 // Reads one object's keys, collecting the first problem with a path for the message.
 class Reader {
   public:
@@ -139,12 +129,16 @@ std::array<const char*, 9> AllActions() {
 }  // namespace
 
 QByteArray SetupToJson(const SetupModel& setup) {
+    // The model keeps times and SYS as typed; the file keeps the numbers the module stores.
+    const ConfigBuffer image = EncodeSetup(setup);
     QJsonArray commands;
-    for (const CommandRow& row : setup.commandTable) {
+    for (std::size_t r = 0; r < kCommandRows; ++r) {
+        const CommandRow& row = setup.commandTable[r];
+        const int time = (image[kRecordOffset + kRecordSize * r + 2] & 0x7F) - kTimeBias;
         commands.append(QJsonObject{{"sms", Q(row.smsText)},
                                     {"output", Q(row.output)},
                                     {"action", Q(row.action)},
-                                    {"time", TimeNumber(row.time)},
+                                    {"time", time},
                                     {"confirm", row.confirm == words::kYes}});
     }
     QJsonArray phones;
@@ -162,7 +156,6 @@ QByteArray SetupToJson(const SetupModel& setup) {
     const QJsonObject inputs{
         {"in1", QJsonObject{{"polarity", in.in1Polarity}, {"insensitivity", in.in1Insensitivity}}},
         {"in2", QJsonObject{{"polarity", in.in2Polarity}, {"insensitivity", in.in2Insensitivity}}}};
-    const ConfigBuffer image = EncodeSetup(setup);
     const QJsonObject root{{"commands", commands},
                            {"inputs", inputs},
                            {"sys", image[kSysValueOffset]},

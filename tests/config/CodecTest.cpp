@@ -5,6 +5,8 @@
 #include <random>
 #include <string>
 
+#include "tests/support/GoldenImage.h"
+
 namespace kdx {
 namespace {
 
@@ -17,32 +19,8 @@ SetupModel StartSetup() {
     return setup;
 }
 
-void Append(ConfigBuffer& image, std::initializer_list<int> bytes) {
-    for (int b : bytes) image.push_back(static_cast<std::uint8_t>(b));
-}
-void AppendRepeated(ConfigBuffer& image, std::size_t count, int byte) {
-    image.insert(image.end(), count, static_cast<std::uint8_t>(byte));
-}
-void AppendText(ConfigBuffer& image, const std::string& text, std::size_t width) {
-    image.insert(image.end(), text.begin(), text.end());
-    AppendRepeated(image, width - text.size(), 0xFF);
-}
-
 TEST(Encode, DefaultSetupGivesTheGoldenImage) {
-    // Spelled out from the module's memory map, not from the encoder.
-    ConfigBuffer golden;
-    AppendRepeated(golden, 640, 0xFF);                           // 20 empty SMS texts
-    Append(golden, {0x00, 0x01, 0x00, 0x01, 0x00, 0x7C, 0x30});  // inputs, SYS, outputs, credit
-    AppendRepeated(golden, 8, 0xFF);
-    for (int r = 0; r < 20; ++r) Append(golden, {0x30, 0x30, 0x20});  // SYSTEM, TEST, 0, NE
-    AppendRepeated(golden, 16 + 37, 0xFF);                            // credit code and gap
-    AppendRepeated(golden, 160, 0xFF);                                // phone numbers
-    AppendRepeated(golden, 10, 0x00);                                 // flags
-    AppendRepeated(golden, 6, 0xFF);
-    AppendText(golden, "KDX-17 :", 16);
-    AppendText(golden, "Poplach IN1", 16);
-    AppendText(golden, "Poplach IN2", 16);
-    AppendRepeated(golden, 32, 0xFF);
+    const ConfigBuffer golden = test::GoldenImage();
     ASSERT_EQ(golden.size(), 1024u);
 
     EXPECT_EQ(EncodeSetup(StartSetup()), golden);

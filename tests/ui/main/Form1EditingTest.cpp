@@ -9,6 +9,7 @@
 #include <QTest>
 
 #include "config/Codec.h"
+#include "tests/ui/main/WindowTesting.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
@@ -48,17 +49,12 @@ class Form1EditingTest : public QObject {
 
     QString LatestLog() const { return Lines(form->Text2->Text()).first().section(" --> ", 1); }
 
-    void ClickDebug(QPushButton* button) {
-        if (!form->Check2->isChecked()) QTest::mouseClick(form->Check2, Qt::LeftButton);
-        QTest::mouseClick(button, Qt::LeftButton);
-    }
+    void ClickDebug(QPushButton* button) { test::ClickDebugButton(*form, button); }
 
   private slots:
     void init() {
         module = std::make_unique<Module10>();
-        form = std::make_unique<Form1>(
-            *module, [] { return QTime(8, 0, 0); }, PortMap(QStringList{}));
-        form->show();
+        form = test::OpenWindow(*module, QTime(8, 0, 0));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {

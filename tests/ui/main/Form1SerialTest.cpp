@@ -13,6 +13,7 @@
 #include "config/Codec.h"
 #include "link/qt/QtSerialPort.h"
 #include "sim/VirtualModule.h"
+#include "tests/ui/main/WindowTesting.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
 #include "ui/main/Module10.h"
@@ -60,9 +61,7 @@ class Form1SerialTest : public QObject {
 
     void StartWindow(QStringList devices) {
         module = std::make_unique<Module10>();
-        form = std::make_unique<Form1>(
-            *module, [] { return QTime(9, 30, 0); }, PortMap(std::move(devices)));
-        form->show();
+        form = test::OpenWindow(*module, QTime(9, 30, 0), std::move(devices));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void StartWindowWith(VirtualModule::Options options) {

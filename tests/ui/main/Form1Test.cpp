@@ -9,6 +9,8 @@
 
 #include "config/Codec.h"
 #include "link/qt/QtTimeOfDay.h"
+#include "tests/support/GoldenImage.h"
+#include "tests/ui/main/WindowTesting.h"
 #include "ui/common/Metrics.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
@@ -22,32 +24,6 @@ namespace {
 
 const QTime kNow(21, 5, 7);
 constexpr int kSettingsTab = 2;
-
-void Fill(ConfigBuffer& buffer, std::size_t count, std::uint8_t byte) {
-    buffer.insert(buffer.end(), count, byte);
-}
-
-void Text(ConfigBuffer& buffer, std::string_view text, std::size_t width) {
-    buffer.insert(buffer.end(), text.begin(), text.end());
-    Fill(buffer, width - text.size(), 0xFF);
-}
-
-// The default setup as the module stores it, with all three outputs off.
-ConfigBuffer DefaultImage() {
-    ConfigBuffer image;
-    Fill(image, 640, 0xFF);
-    image.insert(image.end(), {0x00, 0x01, 0x00, 0x01, 0x00, 0x7C, 0x30});
-    Fill(image, 8, 0xFF);
-    for (int r = 0; r < 20; ++r) image.insert(image.end(), {0x30, 0x30, 0x20});
-    Fill(image, 53 + 160, 0xFF);
-    Fill(image, 10, 0x00);
-    Fill(image, 6, 0xFF);
-    Text(image, "KDX-17 :", 16);
-    Text(image, "Poplach IN1", 16);
-    Text(image, "Poplach IN2", 16);
-    Fill(image, 32, 0xFF);
-    return image;
-}
 
 QStringList LogLines(const Form1& form) {
     QStringList lines = form.Text2->Text().split("\r\n");
@@ -67,10 +43,7 @@ class Form1Test : public QObject {
 
     void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
 
-    void ClickDebugButton(QPushButton* button) {
-        if (!form->Check2->isChecked()) Click(form->Check2);
-        Click(button);
-    }
+    void ClickDebugButton(QPushButton* button) { test::ClickDebugButton(*form, button); }
 
     // What the panel shows, in one line: the output buttons, the IN1 and IN2 options selected,
     // the slider positions.
@@ -90,9 +63,7 @@ class Form1Test : public QObject {
   private slots:
     void init() {
         module = std::make_unique<Module10>();
-        form = std::make_unique<Form1>(
-            *module, [] { return kNow; }, PortMap(QStringList{}));
-        form->show();
+        form = test::OpenWindow(*module, kNow);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
@@ -384,12 +355,12 @@ class Form1Test : public QObject {
 
     void setupToBufferGivesTheImage() {
         ClickDebugButton(form->Command14);
-        QCOMPARE(module->buffer, DefaultImage());
+        QCOMPARE(module->buffer, test::GoldenImage());
         QCOMPARE(LogLines(*form).size(), 1);
     }
 
     void buffToSetupShowsTheImage() {
-        ConfigBuffer image = DefaultImage();
+        ConfigBuffer image = test::GoldenImage();
         std::copy_n("ZAP", 3, image.begin());
         image[640] = 1;    // IN1 alarm on opening
         image[641] = 15;   // shows as 1 s
@@ -434,7 +405,7 @@ class Form1Test : public QObject {
     void buffToSetupRefusesABadImage() {
         QFETCH(int, size);
         QFETCH(int, offset);
-        ConfigBuffer image = DefaultImage();
+        ConfigBuffer image = test::GoldenImage();
         std::copy_n("ZAP", 3, image.begin());
         image.resize(static_cast<std::size_t>(size));
         if (offset >= 0) image[static_cast<std::size_t>(offset)] = 0xFF;
