@@ -1,5 +1,4 @@
 // The main window against virtual modules on pseudo-terminals behind its port numbers.
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -60,8 +59,7 @@ class Form1SerialTest : public QObject {
     std::unique_ptr<Form1> form;
 
     void StartWindow(QStringList devices) {
-        module = std::make_unique<Module10>();
-        form = test::OpenWindow(*module, QTime(9, 30, 0), std::move(devices));
+        form = test::OpenWindow(module, QTime(9, 30, 0), std::move(devices));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void StartWindowWith(VirtualModule::Options options) {
@@ -74,17 +72,12 @@ class Form1SerialTest : public QObject {
     // Clicks the button and runs the event loop until the transfer it starts has ended.
     // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
     void Transfer(QAbstractButton* button) {
-        Click(button);
-        QElapsedTimer clock;
-        clock.start();
         QEventLoop loop;
-        QTimer check;
-        connect(&check, &QTimer::timeout, &loop, [&] {
-            if (module->engine->Idle() || clock.elapsed() > kTransferLimitMs) loop.quit();
-        });
-        check.start(5);
-        if (!module->engine->Idle()) loop.exec();
-        QVERIFY(module->engine->Idle());
+        connect(&module->link, &Link::Finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kTransferLimitMs, &loop, &QEventLoop::quit);
+        Click(button);
+        if (!module->link.Engine().Idle()) loop.exec();
+        QVERIFY(module->link.Engine().Idle());
     }
 
     QStringList Log() const {
@@ -142,7 +135,7 @@ class Form1SerialTest : public QObject {
         StartWindowWith({});
         Click(form->Command3);
         QCOMPARE(Log().first(), "TEST ERROR");
-        QVERIFY(module->engine->Idle());
+        QVERIFY(module->link.Engine().Idle());
     }
 
     void testWithoutAModuleFails() {
