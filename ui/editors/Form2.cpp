@@ -110,7 +110,9 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
       Command2(new QPushButton(texts::kBack, this)),
       setup(setup),
       showCommandTable(std::move(showCommandTable)) {
-    setWindowTitle(QString());
+    // The window has no title. An empty one would make Qt show the program's name instead; a
+    // blank shows nothing.
+    setWindowTitle(QStringLiteral(" "));
     setFont(FormFont(kWindowPoints));
     setFixedSize(TwipsToPixels(6915), TwipsToPixels(3480));
 

@@ -211,8 +211,6 @@ void Form1::BuildLayout() {
     for (int k = 0; k < kPortCount; ++k) {
         *ports[k] =
             Put(new QRadioButton(texts::kPortNames[k], Frame2), 240, 360 + 240 * k, 855, 255);
-        const QString device = ports_.Device(k + 1);
-        (*ports[k])->setToolTip(device.isEmpty() ? texts::kNoDevice : device);
     }
     Command3 = Put(new QPushButton(texts::kTest, Frame2), 240, 1920, 855, 255);
 
@@ -399,14 +397,20 @@ QRadioButton* Form1::PortOption(int k) const {
 
 void Form1::ProbePorts() {
     for (int k = 1; k <= kPortCount; ++k) PortOption(k)->setEnabled(true);
-    // A port that can be opened and closed again is usable; the probe leaves it closed.
+    // A port that can be opened and closed again is usable; the probe leaves it closed. A
+    // greyed one says why in its tooltip.
     for (int k = 1; k <= kPortCount; ++k) {
         const QString device = ports_.Device(k);
-        if (device.isEmpty() || !comm->Open(device)) {
-            PortOption(k)->setEnabled(false);
+        PortProblem problem = PortProblem::kNoDevice;
+        if (!device.isEmpty() && comm->Open(device, &problem)) {
+            comm->Close();
+            PortOption(k)->setToolTip(device);
             continue;
         }
-        comm->Close();
+        PortOption(k)->setEnabled(false);
+        PortOption(k)->setToolTip(
+            device.isEmpty() ? texts::kNoDevice
+                             : device + ": " + texts::kPortProblems[static_cast<int>(problem)]);
     }
 }
 

@@ -45,6 +45,12 @@ bool Module10::DecodeBuffer() {
     return true;
 }
 
+void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
+    buffer = std::move(image);
+    setup = std::move(opened);
+    if (setupView_) setupView_->ShowSetup();
+}
+
 void Module10::StartRead() { link.Engine().StartRead(); }
 
 void Module10::StartWrite() {

@@ -61,6 +61,8 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     // The buffer into the setup, then the views show it. A buffer that cannot be decoded
     // changes nothing and gives false.
     bool DecodeBuffer();
+    // A setup from a file and its image become the setup and the buffer; the views show them.
+    void TakeOpened(ConfigBuffer image, SetupModel opened);
 
     void StartRead();
     void StartWrite();  // encodes the setup into the buffer first

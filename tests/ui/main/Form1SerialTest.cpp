@@ -97,8 +97,11 @@ class Form1SerialTest : public QObject {
     void probeGreysExactlyThePortsThatCannotBeOpened() {
         first = StartModule();
         second = StartModule();
-        StartWindow(
-            {Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath())});
+        const auto held = StartModule();
+        QtSerialPort holder;  // another program has this one open
+        QVERIFY(holder.Open(Q(held->DevicePath())));
+        StartWindow({Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath()),
+                     Q(held->DevicePath())});
         const QList<QRadioButton*> options = {form->Option1, form->Option2, form->Option3,
                                               form->Option4, form->Option5, form->Option6};
         QList<bool> enabled;
@@ -109,7 +112,13 @@ class Form1SerialTest : public QObject {
         QCOMPARE(enabled, (QList<bool>{true, false, false, true, false, false}));
         QVERIFY(!form->comm->IsOpen());
         QCOMPARE(form->portOpened, 0);
-        QCOMPARE(form->Option4->toolTip(), Q(second->DevicePath()));
+        QStringList tips;
+        for (QRadioButton* option : options) tips << option->toolTip();
+        QCOMPARE(tips,
+                 (QStringList{
+                     Q(first->DevicePath()), "žádné zařízení",
+                     "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
+                     Q(held->DevicePath()) + ": zařízení používá jiný program", "žádné zařízení"}));
         QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
     }
 
