@@ -20,52 +20,52 @@ Form* IfOpen(const QPointer<Form>& form) {
 }  // namespace
 
 EditorHost::EditorHost(SetupModel& setup, EditorViews views, QWidget* owner)
-    : setup(setup), views(std::move(views)), owner(owner) {}
+    : setup_(setup), views_(std::move(views)), owner_(owner) {}
 
 EditorHost::~EditorHost() {
     // Neither window may outlive the setup it edits.
-    delete form2.data();
-    delete form3.data();
+    delete form2_.data();
+    delete form3_.data();
 }
 
-Form2* EditorHost::CommandEditor() const { return IfOpen(form2); }
-Form3* EditorHost::TextEditor() const { return IfOpen(form3); }
+Form2* EditorHost::CommandEditor() const { return IfOpen(form2_); }
+Form3* EditorHost::TextEditor() const { return IfOpen(form3_); }
 
 void EditorHost::Grid1DoubleClick(int row) {
     if (row < 1 || row > kCommandRows) return;
     if (!CommandEditor()) {
-        form2 = new Form2(setup, views.showCommandTable, owner);
-        form2->setAttribute(Qt::WA_DeleteOnClose);
+        form2_ = new Form2(setup_, views_.showCommandTable, owner_);
+        form2_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    form2->OpenForRow(row);
+    form2_->OpenForRow(row);
 }
 
 void EditorHost::Grid2DoubleClick(int row, int col) {
     if (row < 1 || row > kPhoneEntries) return;
     if (col == kNumberColumn) {
-        editTarget = EditTarget::PhoneNumber;
+        editTarget_ = EditTarget::PhoneNumber;
         OpenTextEditor(row);
     } else if (col > kNumberColumn && col <= kLastFlagColumn) {
-        std::string& flag = setup.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
+        std::string& flag = setup_.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
         flag = ToggledFlag(flag);
-        if (views.showPhoneList) views.showPhoneList();
+        if (views_.showPhoneList) views_.showPhoneList();
     }
 }
 
 void EditorHost::Grid3DoubleClick(int row) {
     if (row < 1 || row > kMessageTexts) return;
-    editTarget = EditTarget::MessageText;
+    editTarget_ = EditTarget::MessageText;
     OpenTextEditor(row);
 }
 
 // An open editor only comes to the front: it keeps the entry it was opened for.
 void EditorHost::OpenTextEditor(int row) {
     if (!TextEditor()) {
-        form3 =
-            new Form3(setup, editTarget, row, views.showPhoneList, views.showMessageTexts, owner);
-        form3->setAttribute(Qt::WA_DeleteOnClose);
+        form3_ = new Form3(setup_, editTarget_, row, views_.showPhoneList, views_.showMessageTexts,
+                           owner_);
+        form3_->setAttribute(Qt::WA_DeleteOnClose);
     }
-    editors::ShowInFront(*form3);
+    editors::ShowInFront(*form3_);
 }
 
 }  // namespace kdx

@@ -38,12 +38,12 @@ class EditorHost {
   private:
     void OpenTextEditor(int row);
 
-    SetupModel& setup;
-    EditorViews views;
-    QWidget* owner;
-    QPointer<Form2> form2;
-    QPointer<Form3> form3;
-    EditTarget editTarget = EditTarget::PhoneNumber;  // stays set between openings
+    SetupModel& setup_;
+    EditorViews views_;
+    QWidget* owner_;
+    QPointer<Form2> form2_;
+    QPointer<Form3> form3_;
+    EditTarget editTarget_ = EditTarget::PhoneNumber;  // stays set between openings
 };
 
 }  // namespace kdx

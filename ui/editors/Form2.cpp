@@ -108,8 +108,8 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
       Line1(new QFrame(this)),
       Command1(new QPushButton(texts::kSave, this)),
       Command2(new QPushButton(texts::kBack, this)),
-      setup(setup),
-      showCommandTable(std::move(showCommandTable)) {
+      setup_(setup),
+      showCommandTable_(std::move(showCommandTable)) {
     // The window has no title. An empty one would make Qt show the program's name instead; a
     // blank shows nothing.
     setWindowTitle(QStringLiteral(" "));
@@ -199,7 +199,7 @@ CommandRow* Form2::Row() const {
     bool ok = false;
     const int row = Text1->text().toInt(&ok);
     if (!ok || row < 1 || row > kCommandRows) return nullptr;
-    return &setup.commandTable[static_cast<std::size_t>(row - 1)];
+    return &setup_.commandTable[static_cast<std::size_t>(row - 1)];
 }
 
 void Form2::LoadRow() {
@@ -216,16 +216,16 @@ void Form2::LoadRow() {
 
 // The focus coming back from the drop-down list is no new entry.
 void Form2::EnterOutput() {
-    if (std::exchange(outputFocused, true)) return;
-    outputOnEntry = Combo1->currentText();
+    if (std::exchange(outputFocused_, true)) return;
+    outputOnEntry_ = Combo1->currentText();
 }
 
 // Moving between the two output groups empties the action and offers the other group's list;
 // within a group the chosen action stays.
 void Form2::LeaveOutput() {
-    if (!std::exchange(outputFocused, false)) return;
+    if (!std::exchange(outputFocused_, false)) return;
     const bool nowSystem = Combo1->currentText() == words::kSystem;
-    if (nowSystem != (outputOnEntry == words::kSystem)) FillActions(*Combo2, nowSystem);
+    if (nowSystem != (outputOnEntry_ == words::kSystem)) FillActions(*Combo2, nowSystem);
 }
 
 void Form2::ClampPulseLength() {
@@ -240,7 +240,7 @@ void Form2::Save() {
         target->action = Combo2->currentText().toStdString();
         target->time = Text3->text().toStdString();
         target->confirm = Check1->isChecked() ? words::kYes : words::kNo;
-        if (showCommandTable) showCommandTable();
+        if (showCommandTable_) showCommandTable_();
     }
     close();
 }

@@ -58,10 +58,10 @@ class Form2 : public QWidget {
     void ClampPulseLength();
     void Save();
 
-    SetupModel& setup;
-    std::function<void()> showCommandTable;
-    QString outputOnEntry;       // the output field's text when it last received the focus
-    bool outputFocused = false;  // the output field has the focus and has not been left yet
+    SetupModel& setup_;
+    std::function<void()> showCommandTable_;
+    QString outputOnEntry_;       // the output field's text when it last received the focus
+    bool outputFocused_ = false;  // the output field has the focus and has not been left yet
 };
 
 }  // namespace kdx

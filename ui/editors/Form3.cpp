@@ -27,11 +27,11 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
       Line1(new QFrame(this)),
       Command1(new QPushButton(texts::kSave, this)),
       Command2(new QPushButton(texts::kBack, this)),
-      setup(setup),
-      target(target),
-      row(row),
-      showPhoneList(std::move(showPhoneList)),
-      showMessageTexts(std::move(showMessageTexts)) {
+      setup_(setup),
+      target_(target),
+      row_(row),
+      showPhoneList_(std::move(showPhoneList)),
+      showMessageTexts_(std::move(showMessageTexts)) {
     setWindowTitle(texts::kTextEditorTitle);
     setFont(FormFont(kWindowPoints));
     setFixedSize(TwipsToPixels(4680), TwipsToPixels(2355));
@@ -61,18 +61,18 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
 }
 
 std::string* Form3::Entry() const {
-    if (target == EditTarget::MessageText) {
-        return row >= 1 && row <= kMessageTexts ? &setup.messageTexts.Text(row - 1) : nullptr;
+    if (target_ == EditTarget::MessageText) {
+        return row_ >= 1 && row_ <= kMessageTexts ? &setup_.messageTexts.Text(row_ - 1) : nullptr;
     }
-    return row >= 1 && row <= kPhoneEntries
-               ? &setup.phoneList[static_cast<std::size_t>(row - 1)].number
+    return row_ >= 1 && row_ <= kPhoneEntries
+               ? &setup_.phoneList[static_cast<std::size_t>(row_ - 1)].number
                : nullptr;
 }
 
 void Form3::Save() {
     if (std::string* entry = Entry()) *entry = Text1->text().toStdString();
-    if (showPhoneList) showPhoneList();
-    if (showMessageTexts) showMessageTexts();
+    if (showPhoneList_) showPhoneList_();
+    if (showMessageTexts_) showMessageTexts_();
     close();
 }
 

@@ -27,8 +27,8 @@ class Form3 : public QWidget {
     Form3(SetupModel& setup, EditTarget target, int row, std::function<void()> showPhoneList,
           std::function<void()> showMessageTexts, QWidget* parent = nullptr);
 
-    EditTarget Target() const { return target; }
-    int Row() const { return row; }
+    EditTarget Target() const { return target_; }
+    int Row() const { return row_; }
 
     QLabel* const Label1;  // heading
     QLabel* const Label2;  // what is edited
@@ -41,11 +41,11 @@ class Form3 : public QWidget {
     std::string* Entry() const;  // nullptr for a row outside the list
     void Save();
 
-    SetupModel& setup;
-    const EditTarget target;
-    const int row;
-    std::function<void()> showPhoneList;
-    std::function<void()> showMessageTexts;
+    SetupModel& setup_;
+    const EditTarget target_;
+    const int row_;
+    std::function<void()> showPhoneList_;
+    std::function<void()> showMessageTexts_;
 };
 
 }  // namespace kdx
