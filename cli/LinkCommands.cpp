@@ -12,10 +12,9 @@
 #include <utility>
 
 #include "cli/Commands.h"
-#include "cli/ImageFile.h"
 #include "cli/MemoryFields.h"
-#include "cli/SetupJson.h"
 #include "config/Codec.h"
+#include "files/ImageFile.h"
 #include "link/LogMessages.h"
 #include "link/TransferEngine.h"
 #include "link/qt/PortMap.h"
@@ -215,17 +214,17 @@ int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) 
 
 int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                 QTextStream& err) {
-    if (QString error; !KnownFormat(file, error)) {
-        err << "kdx17: " << error << "\n";
+    if (FileError error; !KnownFormat(file, error)) {
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
     // Success means the whole memory arrived and decoded; only then is FILE written.
     if (session.Run(&TransferEngine::StartRead) != messages::kTransferOk) return kExitLinkFailed;
-    QString error;
+    FileError error;
     if (!SaveImage(file, session.Buffer(), error)) {
-        err << "kdx17: " << error << "\n";
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     return kExitOk;
@@ -233,10 +232,10 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
 
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                  QTextStream& err) {
-    QString error;
+    FileError error;
     const auto image = LoadImage(file, error);
     if (!image) {
-        err << "kdx17: " << error << "\n";
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);

@@ -1,12 +1,17 @@
 // kdx17 as a user runs it, against the virtual module on a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <csignal>
 
-#include "cli/ImageFile.h"
 #include "config/Codec.h"
+#include "files/ImageFile.h"
 #include "sim/VirtualModule.h"
 
 namespace kdx {
@@ -30,8 +35,14 @@ class CliE2e : public ::testing::Test {
         port = QString::fromStdString(module->DevicePath());
     }
 
-    Outcome Kdx17(QStringList arguments) {
+    // With a file size limit, a write past it fails as on a file system that just filled.
+    Outcome Kdx17(QStringList arguments, rlim_t fileSizeLimit = RLIM_INFINITY) {
         QProcess process;
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        });
         process.start(KDX17_CLI, arguments);
         EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
@@ -41,8 +52,8 @@ class CliE2e : public ::testing::Test {
     QString Path(const QString& name) const { return dir.filePath(name); }
 
     void Save(const QString& name, const ConfigBuffer& image) {
-        QString error;
-        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.toStdString();
+        FileError error;
+        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.message.toStdString();
     }
     void SaveText(const QString& name, const QByteArray& content) {
         QFile file(Path(name));
@@ -50,7 +61,7 @@ class CliE2e : public ::testing::Test {
         file.write(content);
     }
     ConfigBuffer Load(const QString& name) {
-        QString error;
+        FileError error;
         return LoadImage(Path(name), error).value_or(ConfigBuffer{});
     }
 
@@ -86,6 +97,52 @@ TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
     const Outcome diff = Kdx17({"diff", Path("sample.json"), Path("backup.bin")});
     EXPECT_EQ(diff.status, 0);
     EXPECT_EQ(diff.out, "obrazy jsou shodné\n");
+}
+
+// A file system that fills while the new file is written: the old file stays as it was, and
+// no temporary file is left beside it.
+class CliFullDisk : public CliE2e, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliFullDisk, KeepsTheOldFile) {
+    StartModule({.memory = EncodeSetup(Sample())});
+    Save("new.bin", EncodeSetup(Sample()));
+    const QString old = Path(QString("old.") + GetParam());
+    Save("old." + QString(GetParam()), EncodeSetup(SetupModel{}));
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const QStringList arguments = QString(GetParam()) == "txt"
+                                      ? QStringList{"convert", Path("new.bin"), old}
+                                      : QStringList{"read", "--port", port, old};
+    const Outcome outcome = Kdx17(arguments, 512);
+    EXPECT_NE(outcome.status, 0);
+    EXPECT_TRUE(outcome.err.contains("File too large")) << outcome.err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{"new.bin", old.section('/', -1)}));
+}
+
+// "txt" by convert, "bin" by read.
+INSTANTIATE_TEST_SUITE_P(ConvertAndRead, CliFullDisk, ::testing::Values("txt", "bin"));
+
+// What is not a small regular file is refused at once, never read without end or waited on.
+TEST_F(CliE2e, InputsThatAreNoFilesAreRefusedAtOnce) {
+    QFile::link("/dev/zero", Path("zero.bin"));
+    ::mkfifo(QFile::encodeName(Path("fifo.txt")).constData(), 0600);
+    QDir().mkdir(Path("dir.json"));
+    QFile big(Path("big.json"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(2'000'000));
+    for (const char* name : {"zero.bin", "fifo.txt", "dir.json", "big.json"}) {
+        QElapsedTimer clock;
+        clock.start();
+        const Outcome show = Kdx17({"show", Path(name)});
+        EXPECT_EQ(show.status, 2) << name;
+        EXPECT_LT(clock.elapsed(), 5000) << name;
+        EXPECT_TRUE(show.err.startsWith("kdx17: " + Path(name) + ": ")) << show.err.toStdString();
+    }
 }
 
 TEST_F(CliE2e, AFaultDuringReadLeavesNoFile) {
