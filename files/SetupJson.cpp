@@ -33,7 +33,7 @@ class Reader {
     // Refuses keys the format does not have, so a misspelt key is not silently dropped.
     void OnlyKeys(const Value& object, const std::string& path,
                   std::initializer_list<const char*> keys) {
-        for (const auto& [key, value] : object.members) {
+        for (const std::string& key : object.keys) {
             if (std::none_of(keys.begin(), keys.end(), [&](const char* k) { return key == k; })) {
                 Fail(json::MemberPath(path, key), "neznámý klíč");
             }

@@ -132,7 +132,8 @@ class Parser {
             ++pos_;
             Value member;
             if (!ParseValue(member, memberPath, depth + 1)) return false;
-            value.members.emplace_back(std::move(key), std::move(member));
+            value.keys.push_back(std::move(key));
+            value.items.push_back(std::move(member));
             SkipSpace();
             if (Peek() == '}') return Take();
             if (Peek() != ',') return Fail("očekávána čárka nebo }");
@@ -289,10 +290,8 @@ class Parser {
 }  // namespace
 
 const Value* Value::Member(std::string_view key) const {
-    for (const auto& [name, value] : members) {
-        if (name == key) return &value;
-    }
-    return nullptr;
+    const auto found = std::find(keys.begin(), keys.end(), key);
+    return found == keys.end() ? nullptr : &items[static_cast<std::size_t>(found - keys.begin())];
 }
 
 std::optional<Value> Parse(std::string_view text, std::string& error) {

@@ -3,7 +3,6 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <utility>
 #include <vector>
 
 namespace kdx::json {
@@ -16,8 +15,8 @@ struct Value {
     bool boolean = false;
     long long integer = 0;  // Integer: its value, held at +-kIntegerLimit beyond that
     std::string text;       // String: UTF-8
-    std::vector<Value> items;
-    std::vector<std::pair<std::string, Value>> members;  // Object: in file order, keys unique
+    std::vector<Value> items;       // Array: the items; Object: the members' values
+    std::vector<std::string> keys;  // Object: the members' keys, in file order, each once
 
     // The member named `key` of an object, or nullptr.
     const Value* Member(std::string_view key) const;

@@ -104,7 +104,9 @@ TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
 class CliFullDisk : public CliE2e, public ::testing::WithParamInterface<const char*> {};
 
 TEST_P(CliFullDisk, KeepsTheOldFile) {
-    StartModule({.memory = EncodeSetup(Sample())});
+    VirtualModule::Options options;
+    options.memory = EncodeSetup(Sample());
+    StartModule(options);
     Save("new.bin", EncodeSetup(Sample()));
     const QString old = Path(QString("old.") + GetParam());
     Save("old." + QString(GetParam()), EncodeSetup(SetupModel{}));
