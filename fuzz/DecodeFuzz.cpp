@@ -33,15 +33,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
         std::fill_n(expected.begin() + static_cast<std::ptrdiff_t>(offset), count, kFill);
     };
     for (std::size_t r = 0; r < kCommandRows; ++r) text(kSmsTextOffset + kSmsTextWidth * r, 32);
-    expected[kCreditKeepAliveOffset] =
-        image[kCreditKeepAliveOffset] == kCreditKeepAliveOn ? kCreditKeepAliveOn
-                                                            : kCreditKeepAliveOff;
+    expected[kCreditKeepAliveOffset] = image[kCreditKeepAliveOffset] == kCreditKeepAliveOn
+                                           ? kCreditKeepAliveOn
+                                           : kCreditKeepAliveOff;
     fill(kGap1Offset, kGap1Size);
     for (std::size_t r = 0; r < kCommandRows; ++r) {
         const std::size_t record = kRecordOffset + kRecordSize * r;
         // A code outside the tables left the cell as it was; what that encodes to is not ours.
         if (!OutputWord(image[record])) expected[record] = encoded[record];
-        if (!ActionWord(image[record], image[record + 1])) expected[record + 1] = encoded[record + 1];
+        if (!ActionWord(image[record], image[record + 1]))
+            expected[record + 1] = encoded[record + 1];
     }
     text(kCreditCodeOffset, kCreditCodeWidth);
     fill(kGap2Offset, kGap2Size);
