@@ -16,8 +16,8 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    kdx::Module10 module;
-    kdx::Form1 form(module, [] { return QTime(12, 0, 0); });  // the same pictures every run
+    kdx::Module10 module([] { return QTime(12, 0, 0); });  // the same pictures every run
+    kdx::Form1 form(module);
     form.show();
 
     bool saved = true;

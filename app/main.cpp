@@ -5,6 +5,8 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Wayland shells find the window's icon and name through its desktop entry.
+    QGuiApplication::setDesktopFileName(KDX_APP_ID);
     kdx::Module10 module;
     kdx::Form1 form(module);
     form.show();

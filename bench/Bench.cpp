@@ -3,9 +3,6 @@
 // wire's floor: the bytes the protocol moves per data byte (a read 3, a write 4) at 19200 baud
 // plus the module's reaction to each of its answers (a read 1, a write 2).
 #include <QCoreApplication>
-#include <QElapsedTimer>
-#include <QEventLoop>
-#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -14,11 +11,7 @@
 #include <string>
 
 #include "config/Codec.h"
-#include "link/LogMessages.h"
-#include "link/TransferEngine.h"
-#include "link/qt/QtSerialPort.h"
-#include "link/qt/QtTransferDriver.h"
-#include "link/qt/QtTransferTimer.h"
+#include "link/qt/Link.h"
 #include "sim/VirtualModule.h"
 
 namespace {
@@ -31,13 +24,9 @@ constexpr int kDataBytes = 1024;
 
 class Quiet : public kdx::MessageLog, public kdx::ProgressDisplay {
   public:
-    void LogMessage(std::string_view message) override {
-        last = message;
-        lastAt = steady_clock::now();
-    }
+    void LogMessage(std::string_view message) override { last = message; }
     void ShowProgress(int) override {}
     std::string last;
-    steady_clock::time_point lastAt;
 };
 
 kdx::SetupModel SampleSetup() {
@@ -63,36 +52,25 @@ struct Line {
             std::fprintf(stderr, "kdx17-bench: %s\n", error.c_str());
             std::exit(1);
         }
-        if (!comm.Open(QString::fromStdString(module.DevicePath()))) {
+        if (!link.Port().Open(QString::fromStdString(module.DevicePath()))) {
             std::fprintf(stderr, "kdx17-bench: cannot open %s\n", module.DevicePath().c_str());
             std::exit(1);
         }
-        comm.SetRts(true);  // refused by a pseudo-terminal; harmless
+        link.Port().SetRts(true);  // refused by a pseudo-terminal; harmless
     }
 
-    template <typename StartFn>
-    Result Run(StartFn start) {
-        QEventLoop loop;
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, [&] {
-            if (engine.Idle()) loop.quit();
-        });
+    Result Run(const std::function<void(kdx::TransferEngine&)>& start) {
         const auto begin = steady_clock::now();
-        start();
-        check.start(20);
-        loop.exec();
-        return {duration<double>(log.lastAt - begin).count(),
-                log.last == kdx::messages::kTransferOk, log.last};
+        const kdx::Link::Outcome outcome = link.Run(start);
+        received = outcome.received;
+        return {duration<double>(steady_clock::now() - begin).count(), outcome.Succeeded(),
+                log.last};
     }
 
     VirtualModule module;
-    kdx::QtSerialPort comm;
-    kdx::QtTransferTimer timer;
     Quiet log;
-    kdx::SetupModel setup = SampleSetup();
-    kdx::ConfigBuffer buffer;
-    kdx::TransferEngine engine{comm, timer, log, log, setup, buffer};
-    kdx::QtTransferDriver driver{engine, comm, timer};
+    kdx::Link link{log, log};
+    kdx::ConfigBuffer received;
 };
 
 void Print(const char* line, const char* transfer, Result result, double floor) {
@@ -153,13 +131,15 @@ int main(int argc, char** argv) {
         options.memory = kdx::EncodeSetup(SampleSetup());
         Line line(options);
         for (int run = 0; run < runs; ++run) {
-            Result read = line.Run([&] { line.engine.StartRead(); });
-            read.ok = read.ok && line.buffer == line.module.Memory();
+            Result read = line.Run([](kdx::TransferEngine& engine) { engine.StartRead(); });
+            read.ok = read.ok && line.received == line.module.Memory();
             Print(name, "read", read, readFloor);
 
-            line.setup.sysValue = std::to_string(run + 1);  // something new to write
-            Result write = line.Run([&] { line.engine.StartWrite(); });
-            write.ok = write.ok && line.module.Memory() == kdx::EncodeSetup(line.setup);
+            kdx::SetupModel setup = SampleSetup();
+            setup.sysValue = std::to_string(run + 1);  // something new to write
+            const kdx::ConfigBuffer image = kdx::EncodeSetup(setup);
+            Result write = line.Run([&](kdx::TransferEngine& engine) { engine.StartWrite(image); });
+            write.ok = write.ok && line.module.Memory() == image;
             Print(name, "write", write, writeFloor);
         }
     }

@@ -9,70 +9,27 @@
 #include <chrono>
 #include <cstdio>
 #include <memory>
-#include <utility>
 
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
-#include "link/LogMessages.h"
-#include "link/TransferEngine.h"
+#include "link/qt/Link.h"
 #include "link/qt/PortMap.h"
-#include "link/qt/QtSerialPort.h"
-#include "link/qt/QtTransferDriver.h"
-#include "link/qt/QtTransferTimer.h"
 
 namespace kdx {
 namespace {
 
-// Every byte on the wire with the time since the session began and its direction.
-class TracingPort : public SerialPort {
-  public:
-    explicit TracingPort(SerialPort& port) : port_(port) { clock_.start(); }
-    void TraceInto(QFile* trace) { trace_ = trace; }
-
-    bool Output(std::uint8_t byte) override {
-        const bool sent = port_.Output(byte);
-        Note(sent ? "PC->KDX" : "PC->KDX (neodesláno)", byte);
-        return sent;
-    }
-    std::optional<Bytes> Input() override {
-        auto bytes = port_.Input();
-        if (bytes) {
-            for (std::uint8_t byte : *bytes) Note("KDX->PC", byte);
-        }
-        return bytes;
-    }
-    std::size_t Waiting() override { return port_.Waiting(); }
-
-  private:
-    void Note(const char* direction, std::uint8_t byte) {
-        if (!trace_) return;
-        char line[64];
-        const int n =
-            std::snprintf(line, sizeof line, "%12.6f %s %02X\n",
-                          static_cast<double>(clock_.nsecsElapsed()) / 1e9, direction, byte);
-        trace_->write(line, n);
-    }
-
-    SerialPort& port_;
-    QFile* trace_ = nullptr;
-    QElapsedTimer clock_;
-};
-
-// The log messages as the command's results, one line each, and remembered for the verdict.
+// The log messages as the command's results, one line each.
 class PrintedLog : public MessageLog {
   public:
     explicit PrintedLog(QTextStream& out) : out_(out) {}
     void LogMessage(std::string_view message) override {
-        last_ = std::string(message);
         out_ << QString::fromUtf8(message.data(), qsizetype(message.size())) << Qt::endl;
     }
-    const std::string& Last() const { return last_; }
 
   private:
     QTextStream& out_;
-    std::string last_;
 };
 
 // A bar with the byte count and the time left on a terminal; a plain line per quarter otherwise.
@@ -111,15 +68,12 @@ class ProgressPrinter : public ProgressDisplay {
     QElapsedTimer clock_;
 };
 
-// One link session: the port, the engine and its Qt driver, alive for one command.
+// One link session, alive for one command.
 class Session {
   public:
-    Session(QTextStream& out, QTextStream& err)
-        : log_(out),
-          progress_(err),
-          tracing_(port_),
-          engine_(tracing_, timer_, log_, progress_, setup_, buffer_),
-          driver_(engine_, port_, timer_) {}
+    using Outcome = Link::Outcome;
+
+    Session(QTextStream& out, QTextStream& err) : log_(out), progress_(err) {}
 
     // False, with a message, when the port cannot be opened or the trace file not created.
     bool Open(const LinkOptions& options, QTextStream& err) {
@@ -129,7 +83,9 @@ class Session {
                 err << "kdx17: " << options.traceFile << ": " << trace_->errorString() << "\n";
                 return false;
             }
-            tracing_.TraceInto(trace_.get());
+            clock_.start();
+            link_.SetTap(
+                [this](Link::Direction direction, std::uint8_t byte) { Trace(direction, byte); });
         }
         const QString device = DeviceOf(options.port);
         if (device.isEmpty()) {
@@ -137,17 +93,17 @@ class Session {
                 << " neexistuje (porty 1 až 6: " << PortNumbersHint() << ")\n";
             return false;
         }
-        if (!port_.Open(device)) {
+        if (!link_.Port().Open(device)) {
             err << "kdx17: chyba otevreni portu " << device << "!\n";
             return false;
         }
-        port_.SetRts(true);  // as the window does; a line without modem lines refuses, harmlessly
+        link_.Port().SetRts(
+            true);  // as the window does; a line without modem lines refuses, harmlessly
         return true;
     }
 
-    // Starts a procedure and runs the event loop until the engine is idle again.
-    template <typename Start>
-    const std::string& Run(Start start) {
+    // Runs a procedure to its end.
+    Outcome Run(const std::function<void(TransferEngine&)>& start) {
         // A module may still answer the end of the previous procedure; the line gets quiet
         // first, and the engine drops what came in before it starts.
         if (std::exchange(ranBefore_, true)) {
@@ -155,19 +111,8 @@ class Session {
             QTimer::singleShot(kQuietBetweenProcedures, &quiet, &QEventLoop::quit);
             quiet.exec();
         }
-        QEventLoop loop;
-        QTimer watch;
-        QObject::connect(&watch, &QTimer::timeout, &loop, [&] {
-            if (engine_.Idle()) loop.quit();
-        });
-        watch.start(2);
-        (engine_.*start)();
-        if (!engine_.Idle()) loop.exec();
-        return log_.Last();
+        return link_.Run(start);
     }
-
-    SetupModel& Setup() { return setup_; }
-    ConfigBuffer& Buffer() { return buffer_; }
 
   private:
     static QString DeviceOf(const QString& port) {
@@ -185,23 +130,37 @@ class Session {
         return names.join(", ");
     }
 
+    // Every byte on the wire with the time since the session began and its direction.
+    void Trace(Link::Direction direction, std::uint8_t byte) {
+        static constexpr const char* kDirections[] = {"PC->KDX", "PC->KDX (neodesláno)", "KDX->PC"};
+        char line[64];
+        const int n = std::snprintf(line, sizeof line, "%12.6f %s %02X\n",
+                                    static_cast<double>(clock_.nsecsElapsed()) / 1e9,
+                                    kDirections[static_cast<int>(direction)], byte);
+        trace_->write(line, n);
+    }
+
     static constexpr std::chrono::milliseconds kQuietBetweenProcedures{100};
 
     bool ranBefore_ = false;
     PrintedLog log_;
     ProgressPrinter progress_;
-    QtSerialPort port_;
     std::unique_ptr<QFile> trace_;
-    TracingPort tracing_;
-    QtTransferTimer timer_;
-    SetupModel setup_;
-    ConfigBuffer buffer_;
-    TransferEngine engine_;
-    QtTransferDriver driver_;
+    QElapsedTimer clock_;
+    Link link_{log_, progress_};
 };
 
 bool LinkTestPasses(Session& session) {
-    return session.Run(&TransferEngine::StartTest) == messages::kTestOk;
+    return session.Run([](TransferEngine& engine) { engine.StartTest(); }).Succeeded();
+}
+
+// The whole memory, or nothing: a read that the module ended early with EM holds only part.
+std::optional<ConfigBuffer> ReadImage(Session& session) {
+    auto outcome = session.Run([](TransferEngine& engine) { engine.StartRead(); });
+    if (!outcome.Succeeded() || outcome.received.size() != layout::kBufferSize) {
+        return std::nullopt;
+    }
+    return std::move(outcome.received);
 }
 
 }  // namespace
@@ -214,16 +173,33 @@ int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) 
 
 int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                 QTextStream& err) {
-    if (FileError error; !KnownFormat(file, error)) {
-        err << "kdx17: " << error.message << "\n";
+    FileError formatError;
+    const auto format = KnownFormat(file, formatError);
+    if (!format) {
+        err << "kdx17: " << formatError.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
-    // Success means the whole memory arrived and decoded; only then is FILE written.
-    if (session.Run(&TransferEngine::StartRead) != messages::kTransferOk) return kExitLinkFailed;
+    // FILE is written only once the whole memory has arrived. A .bin or .txt keeps any image,
+    // also one that does not decode (an erased module); a .json needs a setup.
+    const auto image = ReadImage(session);
+    if (!image) {
+        err << "kdx17: modul neposlal celou paměť, soubor nezapsán\n";
+        return kExitLinkFailed;
+    }
+    SetupModel setup;
+    if (!DecodeBuffer(*image, setup)) {
+        if (*format == ImageFormat::Json) {
+            err << "kdx17: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), uložte ji jako "
+                   ".bin nebo .txt\n";
+            return kExitLinkFailed;
+        }
+        err << "kdx17: varování: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), "
+               "uložena beze změny\n";
+    }
     FileError error;
-    if (!SaveImage(file, session.Buffer(), error)) {
+    if (!SaveImage(file, *image, error)) {
         err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
@@ -244,20 +220,22 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    session.Buffer() = *image;
-    if (session.Run(&TransferEngine::StartRawWrite) != messages::kTransferOk)
+    if (!session.Run([&](TransferEngine& engine) { engine.StartRawWrite(*image); }).Succeeded()) {
         return kExitLinkFailed;
+    }
     if (!options.verify) return kExitOk;
 
-    if (session.Run(&TransferEngine::StartRead) != messages::kTransferOk) {
+    // The bytes are compared, whatever they decode to.
+    const auto readBack = ReadImage(session);
+    if (!readBack) {
         err << "kdx17: ověření: čtení selhalo\n";
         return kExitLinkFailed;
     }
-    const auto differing = DifferingFields(*image, session.Buffer());
+    const auto differing = DifferingFields(*image, *readBack);
     for (const MemoryField& field : differing) {
         err << "kdx17: ověření: " << QString::fromStdString(field.name) << ": zapsáno "
             << QString::fromStdString(DescribeField(field, *image)) << ", v modulu "
-            << QString::fromStdString(DescribeField(field, session.Buffer())) << "\n";
+            << QString::fromStdString(DescribeField(field, *readBack)) << "\n";
     }
     if (!differing.empty()) return kExitLinkFailed;
     out << "ověření OK" << Qt::endl;

@@ -11,6 +11,7 @@ namespace {
 
 constexpr const char* kUsage =
     "Použití: kdx17 PŘÍKAZ [VOLBY]\n"
+    "         kdx17 --help | --version\n"
     "\n"
     "Příkazy s modulem KDX-17 (přes převodník PC-VORTEL):\n"
     "  test  --port P [--trace SOUBOR]                 test propojení\n"
@@ -39,6 +40,10 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
+    if (args.contains("--version")) {
+        out << "kdx17 " KDX_VERSION "\n";
+        return kdx::kExitOk;
+    }
     if (args.isEmpty() || args.contains("--help") || args.contains("-h")) {
         (args.isEmpty() ? err : out) << kUsage;
         return args.isEmpty() ? kdx::kExitBadUsage : kdx::kExitOk;

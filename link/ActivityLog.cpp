@@ -10,7 +10,7 @@ std::string FormatLogLine(std::string_view timeOfDay, std::string_view message) 
 }
 
 void ActivityLog::LogMessage(std::string_view message) {
-    text_.insert(0, FormatLogLine(clock_.TimeOfDay(), message));
+    text_.insert(0, FormatLogLine(time_.TimeOfDay(), message));
     if (changed_) changed_(text_);
 }
 

@@ -14,7 +14,7 @@ std::string FormatLogLine(std::string_view timeOfDay, std::string_view message);
 // The activity log's text, newest line first; it only ever grows.
 class ActivityLog : public MessageLog {
   public:
-    explicit ActivityLog(TimeOfDayClock& clock) : clock_(clock) {}
+    explicit ActivityLog(TimeOfDaySource& time) : time_(time) {}
 
     void LogMessage(std::string_view message) override;
     const std::string& Text() const { return text_; }
@@ -25,7 +25,7 @@ class ActivityLog : public MessageLog {
     }
 
   private:
-    TimeOfDayClock& clock_;
+    TimeOfDaySource& time_;
     std::string text_;
     std::function<void(const std::string&)> changed_;
 };

@@ -59,9 +59,9 @@ class ProgressDisplay {
 };
 
 // The current local time of day as the log shows it.
-class TimeOfDayClock {
+class TimeOfDaySource {
   public:
-    virtual ~TimeOfDayClock() = default;
+    virtual ~TimeOfDaySource() = default;
     virtual std::string TimeOfDay() = 0;
 };
 

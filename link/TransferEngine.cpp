@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include "config/Codec.h"
 #include "link/LogMessages.h"
 #include "link/Protocol.h"
 
@@ -32,16 +31,8 @@ Clock& SteadyClock() {
 }
 
 TransferEngine::TransferEngine(SerialPort& comm, TransferTimer& timer, MessageLog& log,
-                               ProgressDisplay& bar, SetupModel& setup, ConfigBuffer& buffer,
-                               TransferTiming timing, Clock& clock)
-    : comm_(comm),
-      timer_(timer),
-      log_(log),
-      bar_(bar),
-      setup_(setup),
-      buffer_(buffer),
-      timing_(timing),
-      clock_(clock) {}
+                               ProgressDisplay& bar, TransferTiming timing, Clock& clock)
+    : comm_(comm), timer_(timer), log_(log), bar_(bar), timing_(timing), clock_(clock) {}
 
 // ---- start requests
 
@@ -53,29 +44,25 @@ void TransferEngine::StartRead() {
     ReadStep();
 }
 
-void TransferEngine::StartWrite() {
-    if (!Idle()) return;
-    SetProgress(0);
-    log_.LogMessage(messages::kWriteStart);
-    buffer_ = EncodeSetup(setup_);
-    BeginWrite();
+void TransferEngine::StartWrite(const ConfigBuffer& image) {
+    BeginWrite(image, messages::kWriteStart);
 }
 
-void TransferEngine::StartRawWrite() {
-    if (!Idle()) return;
-    SetProgress(0);
-    log_.LogMessage(messages::kRawWriteStart);
-    BeginWrite();
+void TransferEngine::StartRawWrite(const ConfigBuffer& image) {
+    BeginWrite(image, messages::kRawWriteStart);
 }
 
-// A buffer of any other size would leave the module with only part of its memory overwritten,
+// An image of any other size would leave the module with only part of its memory overwritten,
 // so it is refused before a byte goes out.
-void TransferEngine::BeginWrite() {
+void TransferEngine::BeginWrite(const ConfigBuffer& image, std::string_view startMessage) {
+    if (!Idle()) return;
+    SetProgress(0);
+    log_.LogMessage(startMessage);
     ForgetAnswerTimes();
-    transferData_ = buffer_;
+    transferData_ = image;
     if (transferData_.size() != layout::kBufferSize) {
         mode_ = kWriteMode;
-        return WriteFailed();
+        return WriteFailed(Failure::kImageSize);
     }
     WriteStep();
 }
@@ -195,16 +182,17 @@ void TransferEngine::ReadStep() {
         case 25:    // ETX sent
         case 35: {  // read command sent
             const auto chunk = Poll();
-            if (!chunk || !Contains(*chunk, kAck)) return ReadFailed();
+            if (!chunk || !Contains(*chunk, kAck)) return ReadFailed(NoAnswer(chunk));
             Send(state_ == 25 ? kReadCommand : kStx);
             state_ = state_ == 25 ? 35 : 50;
             return Rearm();
         }
         case 50: {  // STX sent: a data byte is due
             const auto chunk = Poll();
-            if (!chunk || chunk->size() > 1) return ReadFailed();
+            if (!chunk) return ReadFailed(Failure::kPortClosed);
+            if (chunk->size() > 1) return ReadFailed(Failure::kDuplicateAnswer);
             if (chunk->empty()) {
-                if (++emptyPolls_ >= kReadEmptyPollLimit) return ReadFailed();
+                if (++emptyPolls_ >= kReadEmptyPollLimit) return ReadFailed(Failure::kSilence);
                 return Rearm();
             }
             emptyPolls_ = 0;
@@ -220,7 +208,7 @@ void TransferEngine::ReadStep() {
         }
         case 45: {  // ACK sent for a data byte: EM ends the read, silence asks for the next
             const auto chunk = Poll();
-            if (!chunk) return ReadFailed();
+            if (!chunk) return ReadFailed(Failure::kPortClosed);
             if (Contains(*chunk, kEm)) return ReadSucceeded();
             Send(kStx);
             state_ = 50;
@@ -245,14 +233,22 @@ void TransferEngine::DropStaleBytes() { Poll(); }
 void TransferEngine::ReadSucceeded() {
     log_.LogMessage(messages::kTransferOk);
     EndTransfer();
-    buffer_ = transferData_;
-    if (!DecodeBuffer(buffer_, setup_)) return ReadFailed();
-    if (decoded_) decoded_();
+    Finish(Failure::kNone);
 }
 
-void TransferEngine::ReadFailed() {
+void TransferEngine::ReadFailed(Failure failure) {
     EndTransfer();
     log_.LogMessage(messages::kReadFailed);
+    Finish(failure);
+}
+
+// The hook comes last: it may start the next procedure.
+void TransferEngine::Finish(Failure failure) {
+    Outcome outcome{static_cast<Mode>(mode_), failure, {}};
+    if (mode_ == kReadMode && failure == Failure::kNone)
+        outcome.received = std::move(transferData_);
+    transferData_.clear();
+    if (finished_) finished_(outcome);
 }
 
 // ---- write
@@ -264,10 +260,12 @@ void TransferEngine::WriteStep() {
         case 35:    // write command sent
         case 45: {  // STX sent
             const auto chunk = Poll();
-            if (!chunk || !Contains(*chunk, kAck)) return WriteFailed();
+            if (!chunk || !Contains(*chunk, kAck)) return WriteFailed(NoAnswer(chunk));
             if (state_ == 45) {
                 const auto position = static_cast<std::size_t>(progress_);
-                if (position < 1 || position > transferData_.size()) return WriteFailed();
+                if (position < 1 || position > transferData_.size()) {
+                    return WriteFailed(Failure::kImageSize);
+                }
                 Send(transferData_[position - 1]);
                 state_ = 50;
             } else {
@@ -278,13 +276,13 @@ void TransferEngine::WriteStep() {
         }
         case 50: {  // a data byte sent: ACK goes on, EM ends
             const auto chunk = Poll();
-            if (!chunk) return WriteFailed();
+            if (!chunk) return WriteFailed(Failure::kPortClosed);
             if (chunk->size() > 1) {
                 log_.LogMessage(messages::kDuplicateReceive);
-                return WriteFailed();
+                return WriteFailed(Failure::kDuplicateAnswer);
             }
             if (chunk->empty()) {
-                if (++emptyPolls_ >= kWriteEmptyPollLimit) return WriteFailed();
+                if (++emptyPolls_ >= kWriteEmptyPollLimit) return WriteFailed(Failure::kSilence);
                 return Rearm();
             }
             emptyPolls_ = 0;
@@ -294,14 +292,14 @@ void TransferEngine::WriteStep() {
             if (progress_ == kEndProgress) {
                 // The answer to the last byte counts like every other one.
                 Send(kEtx);
-                return accepted ? WriteSucceeded() : WriteFailed();
+                return accepted ? WriteSucceeded() : WriteFailed(Failure::kUnexpectedAnswer);
             }
             if (answer == kAck) {
                 Send(kStx);
                 state_ = 45;
                 return Rearm();
             }
-            return accepted ? WriteSucceeded() : WriteFailed();
+            return accepted ? WriteSucceeded() : WriteFailed(Failure::kUnexpectedAnswer);
         }
         default:
             emptyPolls_ = 0;
@@ -316,11 +314,13 @@ void TransferEngine::WriteStep() {
 void TransferEngine::WriteSucceeded() {
     log_.LogMessage(messages::kTransferOk);
     EndTransfer();
+    Finish(Failure::kNone);
 }
 
-void TransferEngine::WriteFailed() {
+void TransferEngine::WriteFailed(Failure failure) {
     EndTransfer();
     log_.LogMessage(messages::kWriteFailed);
+    Finish(failure);
 }
 
 // ---- test
@@ -329,19 +329,19 @@ void TransferEngine::TestStep() {
     mode_ = kTestMode;
     if (state_ == 25) {
         const auto chunk = Poll();
-        state_ = 0;
-        log_.LogMessage(chunk && Contains(*chunk, kAck) ? messages::kTestOk : messages::kTestError);
-        return;
+        return TestEnded(chunk && Contains(*chunk, kAck) ? Failure::kNone : NoAnswer(chunk));
     }
     Send(kEtx);
-    if (!Poll()) {  // what it takes is dropped: it only clears the port
-        state_ = 0;
-        log_.LogMessage(messages::kTestError);
-        return;
-    }
+    if (!Poll()) return TestEnded(Failure::kPortClosed);  // what it takes is dropped
     Send(kEtx);
     state_ = 25;
     Arm(timing_.testWait);
+}
+
+void TransferEngine::TestEnded(Failure failure) {
+    state_ = 0;
+    log_.LogMessage(failure == Failure::kNone ? messages::kTestOk : messages::kTestError);
+    Finish(failure);
 }
 
 }  // namespace kdx

@@ -4,33 +4,51 @@
 #include <functional>
 
 #include "config/Layout.h"
-#include "config/SetupModel.h"
 #include "link/Interfaces.h"
 #include "link/TransferTiming.h"
 
 namespace kdx {
 
-// Reads the module's memory into the configuration buffer, writes the buffer into the module
-// and tests the link: a state machine of one step per timer tick that never waits inside a step.
+// Reads the module's memory, writes an image into the module and tests the link: a state
+// machine of one step per timer tick that never waits inside a step. It moves bytes and nothing
+// else: what a read's bytes mean, and where a written image comes from, is its owner's business.
 // Everything it touches comes in through the constructor; it knows nothing of the window.
 class TransferEngine {
   public:
     // `TransferMode` values: the procedure of the latest step.
     enum Mode { kNoMode = 0, kReadMode = 1, kWriteMode = 2, kTestMode = 3 };
 
+    // Why a procedure failed. The log says it to people; this says it to the program.
+    enum class Failure {
+        kNone,
+        kPortClosed,        // no port open, or the line went away
+        kNoAcknowledge,     // no ACK where the module must acknowledge
+        kDuplicateAnswer,   // more than one byte where one was due
+        kUnexpectedAnswer,  // a write's data byte answered with neither ACK nor EM
+        kSilence,           // the empty-poll limit ran out while a data byte was awaited
+        kImageSize,         // a write of an image that is not the module's whole memory
+    };
+
+    // How a procedure ended. A read's bytes are exactly those received: 1024 when the module
+    // sent its whole memory, fewer when it ended with EM.
+    struct Outcome {
+        Mode procedure = kNoMode;
+        Failure failure = Failure::kNone;
+        ConfigBuffer received;
+        bool Succeeded() const { return failure == Failure::kNone; }
+    };
+
     TransferEngine(SerialPort& comm, TransferTimer& timer, MessageLog& log, ProgressDisplay& bar,
-                   SetupModel& setup, ConfigBuffer& buffer, TransferTiming timing = {},
-                   Clock& clock = SteadyClock());
+                   TransferTiming timing = {}, Clock& clock = SteadyClock());
 
-    // Runs after a read whose buffer was decoded into the setup (the window refreshes its
-    // views and panel there).
-    void SetDecodedHook(std::function<void()> hook) { decoded_ = std::move(hook); }
+    // Called once at the end of every procedure, after its log lines, with the engine idle.
+    void SetFinishedHook(std::function<void(const Outcome&)> hook) { finished_ = std::move(hook); }
 
-    // The four start requests. Each is ignored while a procedure runs, which then goes on
-    // undisturbed.
+    // The start requests. Each is ignored while a procedure runs, which then goes on
+    // undisturbed. A write takes its own copy of the image.
     void StartRead();
-    void StartWrite();     // encodes the setup into the buffer first
-    void StartRawWrite();  // sends the buffer as it is
+    void StartWrite(const ConfigBuffer& image);     // logs "Zápis START"
+    void StartRawWrite(const ConfigBuffer& image);  // logs the debug write's start
     void StartTest();
 
     // The timer's tick.
@@ -53,11 +71,17 @@ class TransferEngine {
     void TestStep();
 
     void ReadSucceeded();
-    void ReadFailed();
+    void ReadFailed(Failure failure);
     void WriteSucceeded();
-    void WriteFailed();
+    void WriteFailed(Failure failure);
+    void TestEnded(Failure failure);
+    void Finish(Failure failure);
+    // The failure of a poll that found no answer it could use.
+    static Failure NoAnswer(const std::optional<Bytes>& chunk) {
+        return chunk ? Failure::kNoAcknowledge : Failure::kPortClosed;
+    }
 
-    void BeginWrite();
+    void BeginWrite(const ConfigBuffer& image, std::string_view startMessage);
     void DropStaleBytes();
     void Send(std::uint8_t byte);
     std::optional<Bytes> Poll() { return comm_.Input(); }
@@ -73,11 +97,9 @@ class TransferEngine {
     TransferTimer& timer_;
     MessageLog& log_;
     ProgressDisplay& bar_;
-    SetupModel& setup_;
-    ConfigBuffer& buffer_;
     TransferTiming timing_;
     Clock& clock_;
-    std::function<void()> decoded_;
+    std::function<void(const Outcome&)> finished_;
 
     int mode_ = kNoMode;
     int state_ = 0;

@@ -38,7 +38,8 @@ constexpr const char* kUsage =
     "  --instant-rx      take the PC's bytes the moment they are written, not one byte time\n"
     "                    later as over a real line\n"
     "  --trace           print every byte on the line to stderr\n"
-    "  --help            this text\n";
+    "  --help            this text\n"
+    "  --version         the program's version\n";
 
 int Usage(const char* problem) {
     std::fprintf(stderr, "kdx17-sim: %s\n%s", problem, kUsage);
@@ -103,6 +104,9 @@ int main(int argc, char** argv) {
         };
         if (arg == "--help" || arg == "-h") {
             std::fputs(kUsage, stdout);
+            return 0;
+        } else if (arg == "--version") {
+            std::puts("kdx17-sim " KDX_VERSION);
             return 0;
         } else if (arg == "--instant-rx") {
             options.paceIncoming = false;

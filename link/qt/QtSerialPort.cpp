@@ -1,5 +1,11 @@
 #include "link/qt/QtSerialPort.h"
 
+#include <QFile>
+
+#ifdef Q_OS_UNIX
+#include <unistd.h>
+#endif
+
 namespace kdx {
 namespace {
 
@@ -7,6 +13,19 @@ namespace {
 // reporting these on every read attempt; nothing more will come over it.
 bool LineGone(QSerialPort::SerialPortError error) {
     return error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
+}
+
+// Qt reports a device that another program holds as a permission error too; only the device's
+// own permissions tell the two apart.
+PortProblem ProblemOf(const QSerialPort& port, const QString& deviceName) {
+    if (port.error() == QSerialPort::DeviceNotFoundError) return PortProblem::kNoDevice;
+    if (port.error() != QSerialPort::PermissionError) return PortProblem::kInUse;
+#ifdef Q_OS_UNIX
+    if (access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) != 0) {
+        return PortProblem::kNoPermission;
+    }
+#endif
+    return PortProblem::kInUse;
 }
 
 }  // namespace
@@ -19,7 +38,7 @@ QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
             Qt::QueuedConnection);
 }
 
-bool QtSerialPort::Open(const QString& deviceName) {
+bool QtSerialPort::Open(const QString& deviceName, PortProblem* problem) {
     Close();
     port_.setPortName(deviceName);
     port_.setBaudRate(QSerialPort::Baud19200);
@@ -28,6 +47,7 @@ bool QtSerialPort::Open(const QString& deviceName) {
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
     if (port_.open(QIODevice::ReadWrite)) return true;
+    if (problem) *problem = ProblemOf(port_, deviceName);
     port_.clearError();
     return false;
 }

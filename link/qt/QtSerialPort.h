@@ -8,6 +8,9 @@
 
 namespace kdx {
 
+// Why a port could not be opened.
+enum class PortProblem { kNone, kNoDevice, kNoPermission, kInUse };
+
 // The serial line over QSerialPort at the module's fixed settings: 19200 baud, 8 data bits, no
 // parity, 1 stop bit, no flow control.
 class QtSerialPort : public QObject, public SerialPort {
@@ -16,8 +19,8 @@ class QtSerialPort : public QObject, public SerialPort {
     explicit QtSerialPort(QObject* parent = nullptr);
 
     // Opens the device by name (e.g. "COM1", "/dev/ttyS0"), closing any port open before;
-    // false when it is missing, busy or refuses the settings.
-    bool Open(const QString& deviceName);
+    // false when it is missing, busy or refuses the settings, and then `problem` says why.
+    bool Open(const QString& deviceName, PortProblem* problem = nullptr);
     void Close();
     bool IsOpen() const { return port_.isOpen(); }
     // Switches RTS. A line without modem lines (a pseudo-terminal) refuses; that is no error

@@ -158,6 +158,45 @@ TEST_F(CliE2e, AFaultDuringReadLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(Path("backup.bin")));
 }
 
+// Only a whole memory is saved; one that does not decode (an erased module) only as bytes.
+struct ReadCase {
+    const char* name;
+    std::size_t earlyEm;  // the module ends the read with EM at this answer; 0: never
+    const char* file;
+    int status;
+    const char* message;
+};
+
+class CliRead : public CliE2e, public ::testing::WithParamInterface<ReadCase> {};
+
+TEST_P(CliRead, SavesOnlyAWholeMemory) {
+    VirtualModule::Options options;  // an erased module: all 0xFF
+    if (GetParam().earlyEm > 0) options.faults = {{Fault::Kind::kEarlyEm, GetParam().earlyEm}};
+    StartModule(options);
+    const Outcome read = Kdx17({"read", "--port", port, Path(GetParam().file)});
+    EXPECT_EQ(read.status, GetParam().status);
+    EXPECT_TRUE(read.err.contains(GetParam().message)) << read.err.toStdString();
+    EXPECT_EQ(QFile::exists(Path(GetParam().file)), GetParam().status == 0);
+    if (GetParam().status == 0) {
+        EXPECT_EQ(Load(GetParam().file), module->Memory());
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliRead,
+    ::testing::Values(ReadCase{"ErasedToBin", 0, "erased.bin", 0, "varování"},
+                      ReadCase{"ErasedToJson", 0, "erased.json", 1, "uložte ji jako .bin"},
+                      ReadCase{"EndedByEm", 500, "part.bin", 1, "celou paměť"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {
+    StartModule();
+    Save("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
+    const Outcome write = Kdx17({"write", "--port", port, Path("erased.bin"), "--verify"});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.out.endsWith("ověření OK\n")) << write.out.toStdString();
+}
+
 struct BadInput {
     const char* name;
     const char* file;

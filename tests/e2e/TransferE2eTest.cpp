@@ -2,15 +2,12 @@
 // a pseudo-terminal, in real time.
 #include <gtest/gtest.h>
 
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QTimer>
 
 #include "config/Codec.h"
 #include "link/LogMessages.h"
-#include "link/qt/QtSerialPort.h"
-#include "link/qt/QtTransferDriver.h"
-#include "link/qt/QtTransferTimer.h"
+#include "link/qt/Link.h"
 #include "sim/VirtualModule.h"
 #include "tests/link/EngineRig.h"
 
@@ -27,42 +24,36 @@ const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart), kOk(mes
     kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed),
     kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk), kTestErr(messages::kTestError);
 
-struct LinkRig {
+struct LinkRig : Owner {
     explicit LinkRig(VirtualModule::Options options, bool openPort = true,
                      TransferTiming timing = {})
-        : module(std::move(options)), engine(comm, timer, log, log, setup, buffer, timing) {
+        : module(std::move(options)), link(log, log, timing) {
         std::string error;
         EXPECT_TRUE(module.Start(&error)) << error;
         if (openPort) {
             EXPECT_TRUE(comm.Open(QString::fromStdString(module.DevicePath())));
             EXPECT_FALSE(comm.SetRts(true));  // a pseudo-terminal has no RTS: must not matter
         }
-        engine.SetDecodedHook([this] { ++decoded; });
+        QObject::connect(&link, &Link::Finished,
+                         [this](const Link::Outcome& outcome) { Finished(outcome, log); });
     }
 
-    // Runs the event loop until the engine is idle; false when it is not within the limit.
+    // Runs the event loop until the procedure has ended; false when it has not within the limit.
     bool RunUntilIdle(std::chrono::milliseconds limit = 30s) {
-        QElapsedTimer clock;
-        clock.start();
         QEventLoop loop;
-        QTimer check;
-        QObject::connect(&check, &QTimer::timeout, [&] {
-            if (engine.Idle() || clock.elapsed() > limit.count()) loop.quit();
-        });
-        check.start(5);
+        QObject::connect(&link, &Link::Finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(limit, &loop, &QEventLoop::quit);
         if (!engine.Idle()) loop.exec();
         return engine.Idle();
     }
+    void StartWrite() { Owner::StartWrite(engine); }
 
     VirtualModule module;
-    QtSerialPort comm;
-    QtTransferTimer timer;
     Recorder log;
-    SetupModel setup;
-    ConfigBuffer buffer;
-    int decoded = 0;
-    TransferEngine engine;
-    QtTransferDriver driver{engine, comm, timer};
+    Link link;
+    TransferEngine& engine = link.Engine();
+    QtSerialPort& comm = link.Port();
+    QtTransferTimer& timer = link.Timer();
 };
 
 TEST(TransferE2eTest, FullReadGivesTheMemoryByteForByte) {
@@ -82,7 +73,7 @@ TEST(TransferE2eTest, FullWriteLeavesExactlyTheEncodedImage) {
     LinkRig rig({});  // a new module: all 0xFF
     rig.setup.commandTable[4] = {"Světlo", "RELE2", "IMPULS", "12", "ANO"};
     rig.setup.phoneList[9].number = "+420777000111";
-    rig.engine.StartWrite();
+    rig.StartWrite();
     ASSERT_TRUE(rig.RunUntilIdle());
     EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
     EXPECT_EQ(rig.module.Memory(), EncodeSetup(rig.setup));
@@ -139,7 +130,7 @@ TEST_P(ModuleE2eTest, EndsInItsMessage) {
     rig.setup.commandTable[0].smsText = "0123456789ABCDEFGHIJ";  // differs from the memory
     const SetupModel setup = rig.setup;
     if (c.procedure == Procedure::kRead) rig.engine.StartRead();
-    if (c.procedure == Procedure::kWrite) rig.engine.StartWrite();
+    if (c.procedure == Procedure::kWrite) rig.StartWrite();
     if (c.procedure == Procedure::kTest) rig.engine.StartTest();
     ASSERT_TRUE(rig.RunUntilIdle(15s)) << "hangs";
     EXPECT_EQ(rig.log.lines, c.log);

@@ -12,7 +12,7 @@
 namespace kdx {
 namespace {
 
-class FixedTime : public TimeOfDayClock {
+class FixedTime : public TimeOfDaySource {
   public:
     std::string TimeOfDay() override { return now; }
     std::string now = "9:05:07";

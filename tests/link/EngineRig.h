@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "config/Codec.h"
+#include "link/LogMessages.h"
 #include "link/TransferEngine.h"
 #include "sim/ModuleProtocol.h"
 
@@ -72,10 +73,38 @@ class Recorder : public MessageLog, public ProgressDisplay {
     std::vector<int> progress;       // every value shown
 };
 
-struct EngineRig {
-    EngineRig() {
-        engine.SetDecodedHook([this] { ++decoded; });
+// Does what the program-wide state does around the engine: a write sends the encoded setup, and
+// a read's bytes become the buffer and are decoded.
+struct Owner {
+    void StartWrite(TransferEngine& engine) {
+        if (!engine.Idle()) return;
+        buffer = EncodeSetup(setup);
+        engine.StartWrite(buffer);
     }
+    void Finished(const TransferEngine::Outcome& outcome, MessageLog& log) {
+        outcomes.push_back(outcome);
+        if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;
+        buffer = outcome.received;
+        if (DecodeBuffer(buffer, setup)) {
+            ++decoded;
+        } else {
+            log.LogMessage(messages::kReadFailed);
+        }
+    }
+
+    SetupModel setup;
+    ConfigBuffer buffer;
+    int decoded = 0;
+    std::vector<TransferEngine::Outcome> outcomes;
+};
+
+// The engine on a fake port and a manual timer.
+struct EngineRig : Owner {
+    EngineRig() {
+        engine.SetFinishedHook(
+            [this](const TransferEngine::Outcome& outcome) { Finished(outcome, log); });
+    }
+    void StartWrite() { Owner::StartWrite(engine); }
 
     // One tick at the timer's deadline.
     void Tick() {
@@ -98,10 +127,7 @@ struct EngineRig {
     ManualTimer timer{clock};
     FakePort port;
     Recorder log;
-    SetupModel setup;
-    ConfigBuffer buffer;
-    int decoded = 0;
-    TransferEngine engine{port, timer, log, log, setup, buffer, timing, clock};
+    TransferEngine engine{port, timer, log, log, timing, clock};
 };
 
 // A module that answers each byte after a fixed latency, in simulated time: its answers and the

@@ -13,6 +13,7 @@ namespace {
 
 using namespace protocol;
 using Log = std::vector<std::string>;
+using Failure = TransferEngine::Failure;
 
 constexpr std::uint8_t kNak = 0x15;  // a byte the protocol does not expect
 constexpr microseconds kFast{1600};  // a fast module's answer time on a real line
@@ -25,7 +26,7 @@ enum class Procedure { kRead, kWrite, kTest };
 
 void Start(EngineRig& rig, Procedure procedure) {
     if (procedure == Procedure::kRead) rig.engine.StartRead();
-    if (procedure == Procedure::kWrite) rig.engine.StartWrite();
+    if (procedure == Procedure::kWrite) rig.StartWrite();
     if (procedure == Procedure::kTest) rig.engine.StartTest();
 }
 
@@ -172,6 +173,7 @@ TEST_P(EmptyPollLimitTest, OneFewerPassesTheLimitFails) {
         } else {
             rig.Step();
             EXPECT_EQ(rig.log.lines.back(), read ? kRdErr : kWrErr);
+            EXPECT_EQ(rig.outcomes.at(0).failure, Failure::kSilence);
             ExpectIdle(rig);
         }
     }
@@ -224,6 +226,7 @@ TEST(FullTransferTest, ReadEndedByEmAfterNBytesReplacesOnlyTheBuffer) {
     rig.engine.StartRead();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk, kRdErr}));  // seven bytes do not decode
+    EXPECT_TRUE(rig.outcomes.at(0).Succeeded());        // for the engine, the read ended well
     const ConfigBuffer image = SampleImage();
     EXPECT_EQ(rig.buffer, Bytes(image.begin(), image.begin() + 7));
     EXPECT_EQ(rig.setup, SetupModel());
@@ -246,7 +249,7 @@ TEST(FullTransferTest, WriteSendsTheEncodedSetup) {
     EngineRig rig;
     TimedModule module(rig, kFast);
     rig.setup.messageTexts.pagerName = "Garáž";
-    rig.engine.StartWrite();
+    rig.StartWrite();
     EXPECT_EQ(rig.buffer, EncodeSetup(rig.setup));  // encoded into the program's buffer
     module.Run();
     EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
@@ -262,7 +265,7 @@ TEST(FullTransferTest, RawWriteSendsTheBufferUnchanged) {
     rig.buffer.resize(1024);
     std::iota(rig.buffer.begin(), rig.buffer.end(), std::uint8_t{0});  // every byte value
     const ConfigBuffer raw = rig.buffer;
-    rig.engine.StartRawWrite();
+    rig.engine.StartRawWrite(rig.buffer);
     module.Run();
     EXPECT_EQ(module.protocol.Memory(), raw);
     EXPECT_EQ(rig.log.lines, (Log{kRaw, kOk}));
@@ -272,7 +275,7 @@ TEST(FullTransferTest, WriteEndedByEmSucceedsWithoutClosingEtx) {
     EngineRig rig;
     TimedModule module(rig, kFast);
     module.protocol.SetEarlyEm(5);
-    rig.engine.StartWrite();
+    rig.StartWrite();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
     EXPECT_EQ(rig.port.sent.back(), rig.buffer[4]);
@@ -286,9 +289,11 @@ TEST_P(LastAnswerTest, DecidesTheWriteAndEtxClosesIt) {
     module.alter = [](std::size_t n, std::uint8_t& answer) {
         if (n == 2 + 2 * 1024) answer = GetParam();  // the answer to data byte 1024
     };
-    rig.engine.StartWrite();
+    rig.StartWrite();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kWr, GetParam() == kNak ? kWrErr : kOk}));
+    EXPECT_EQ(rig.outcomes.at(0).failure,
+              GetParam() == kNak ? Failure::kUnexpectedAnswer : Failure::kNone);
     EXPECT_EQ(rig.port.sent.back(), kEtx);
     ExpectIdle(rig);
 }
@@ -300,9 +305,10 @@ class RawWriteSizeTest : public ::testing::TestWithParam<std::size_t> {};
 TEST_P(RawWriteSizeTest, OtherSizesAreRefusedBeforeAnyByteIsSent) {
     EngineRig rig;
     rig.buffer.assign(GetParam(), 0x41);
-    rig.engine.StartRawWrite();
+    rig.engine.StartRawWrite(rig.buffer);
     EXPECT_TRUE(rig.port.sent.empty());
     EXPECT_EQ(rig.log.lines, (Log{kRaw, kWrErr}));
+    EXPECT_EQ(rig.outcomes.at(0).failure, Failure::kImageSize);
     ExpectIdle(rig);
 }
 
@@ -320,6 +326,8 @@ TEST_P(NoPortTest, FailsAtTheFirstPollWithItsMessage) {
     rig.Step();
     const Log expected[] = {{kRd, kRdErr}, {kWr, kWrErr}, {kTestErr}};
     EXPECT_EQ(rig.log.lines, expected[static_cast<int>(GetParam())]);
+    ASSERT_EQ(rig.outcomes.size(), 1u);
+    EXPECT_EQ(rig.outcomes[0].failure, Failure::kPortClosed);
     ExpectIdle(rig);
 }
 
@@ -342,8 +350,8 @@ TEST(BusyTest, StartRequestsWhileAProcedureRunsAreIgnored) {
     const int state = rig.engine.TransferState();
     const microseconds deadline = rig.timer.deadline;
     rig.engine.StartRead();
-    rig.engine.StartWrite();
-    rig.engine.StartRawWrite();
+    rig.StartWrite();
+    rig.engine.StartRawWrite(rig.buffer);
     rig.engine.StartTest();
     EXPECT_EQ(rig.port.sent, sent);
     EXPECT_EQ(rig.engine.TransferState(), state);
@@ -369,6 +377,10 @@ TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
     EXPECT_EQ(rig.timer.interval, rig.timing.testWait);
     rig.Tick();
     EXPECT_EQ(rig.log.lines, (Log{kTestErr, kTestOk}));
+    ASSERT_EQ(rig.outcomes.size(), 2u);
+    EXPECT_EQ(rig.outcomes[0].failure, Failure::kNoAcknowledge);
+    EXPECT_EQ(rig.outcomes[1].procedure, TransferEngine::kTestMode);
+    EXPECT_TRUE(rig.outcomes[1].Succeeded());
     EXPECT_TRUE(rig.log.progress.empty());
 
     rig.engine.StartRead();  // and a read after it polls at its own pace
@@ -381,7 +393,7 @@ TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
 
 TEST(TimingTest, ADuplicateOneByteTimeBehindIsInTheSamePoll) {
     EngineRig rig;
-    rig.engine.StartWrite();
+    rig.StartWrite();
     for (int i = 0; i < 3; ++i) rig.Answer({kAck});
     ASSERT_EQ(rig.engine.TransferState(), 50);
     rig.port.incoming = {kAck};
@@ -393,6 +405,7 @@ TEST(TimingTest, ADuplicateOneByteTimeBehindIsInTheSamePoll) {
     rig.engine.OnBytesArrived();
     rig.Tick();
     EXPECT_EQ(rig.log.lines, (Log{kWr, kDup, kWrErr}));
+    EXPECT_EQ(rig.outcomes.at(0).failure, Failure::kDuplicateAnswer);
 }
 
 TEST(TimingTest, BytesFoundAtATickGetTheSettleAndNoPollIsCounted) {
@@ -438,7 +451,7 @@ TEST_P(LatencyTest, TransfersRunAtTheModulesPaceAndCatchItsEm) {
     {
         EngineRig rig;
         TimedModule module(rig, c.latency);
-        rig.engine.StartWrite();
+        rig.StartWrite();
         EXPECT_LE(module.Run(), 1026 * 2 * answer);
         EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
     }

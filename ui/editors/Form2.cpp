@@ -11,6 +11,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QRegularExpressionValidator>
 #include <utility>
 
 #include "ui/common/Metrics.h"
@@ -98,7 +99,9 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
       Command2(new QPushButton(texts::kBack, this)),
       setup(setup),
       showCommandTable(std::move(showCommandTable)) {
-    setWindowTitle(QString());
+    // The window has no title. An empty one would make Qt show the program's name instead; a
+    // blank shows nothing.
+    setWindowTitle(QStringLiteral(" "));
     setFont(FormFont(kWindowPoints));
     setFixedSize(TwipsToPixels(6915), TwipsToPixels(3480));
 
@@ -119,6 +122,8 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
     PlaceTwips(Label5, 3240, 1800, 1215, 375);
     PlaceTwips(Text3, 4440, 1680, 375, 375);
     LimitTyping(*Text3, texts::kPulseTyping);
+    // The key filter sees typed characters only; pasted and dropped text must pass this too.
+    Text3->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), Text3));
     PlaceTwips(Label7, 5040, 1800, 1695, 255);
     PlaceLine(*Line1, 120, 2640, 6720);
     PlaceTwips(Command1, 2160, 2760, 855, 615);

@@ -17,9 +17,6 @@
 #include "config/BufferText.h"
 #include "link/LogMessages.h"
 #include "link/qt/QtSerialPort.h"
-#include "link/qt/QtTimeOfDay.h"
-#include "link/qt/QtTransferDriver.h"
-#include "link/qt/QtTransferTimer.h"
 #include "ui/common/Metrics.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Frame.h"
@@ -114,43 +111,23 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-Form1::Form1(Module10& module, Clock clock, PortMap ports, QWidget* parent)
-    : QWidget(parent),
-      module_(module),
-      clock_(clock ? std::move(clock) : [] { return QTime::currentTime(); }),
-      ports_(std::move(ports)) {
-    module_.form = this;
+Form1::Form1(Module10& module, PortMap ports, QWidget* parent)
+    : QWidget(parent), comm(&module.link.Port()), module_(module), ports_(std::move(ports)) {
     editors_ = std::make_unique<EditorHost>(
         module_.setup,
         EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
                     [this] { ShowMessageTexts(); }},
         this);
-    activityLog_.SetChangedHook([this](const std::string& text) { Text2->SetText(Q(text)); });
     BuildLayout();
-    CreateEngine();
     Connect();
     StartUp();
 }
 
-Form1::~Form1() {
-    // The engine drives this window's timer, port, log and bar: it goes first.
-    driver_.reset();
-    module_.engine.reset();
-    if (module_.form == this) module_.form = nullptr;
-}
+Form1::~Form1() = default;
 
-void Form1::CreateEngine() {
-    Timer1 = new QtTransferTimer(this);
-    comm = new QtSerialPort(this);
-    TransferEngine& engine = module_.engine.emplace(*comm, *Timer1, activityLog_, barDisplay_,
-                                                    module_.setup, module_.buffer);
-    engine.SetDecodedHook([this] { ShowSetup(); });
-    driver_ = std::make_unique<QtTransferDriver>(engine, *comm, *Timer1);
-}
+void Form1::ShowLog(const std::string& text) { Text2->SetText(Q(text)); }
 
-std::string Form1::LogClock::TimeOfDay() { return TimeOfDayText(clock_()).toStdString(); }
-
-void Form1::BarDisplay::ShowProgress(int value) { bar_->setValue(value); }
+void Form1::ShowProgress(int value) { bar->setValue(value); }
 
 void Form1::BuildLayout() {
     setWindowTitle(texts::kCaption);
@@ -234,8 +211,6 @@ void Form1::BuildLayout() {
     for (int k = 0; k < kPortCount; ++k) {
         *ports[k] =
             Put(new QRadioButton(texts::kPortNames[k], Frame2), 240, 360 + 240 * k, 855, 255);
-        const QString device = ports_.Device(k + 1);
-        (*ports[k])->setToolTip(device.isEmpty() ? texts::kNoDevice : device);
     }
     Command3 = Put(new QPushButton(texts::kTest, Frame2), 240, 1920, 855, 255);
 
@@ -291,11 +266,10 @@ void Form1::Connect() {
     for (int k = 1; k <= kPortCount; ++k) {
         connect(PortOption(k), &QRadioButton::clicked, this, &Form1::OpenSelectedPort);
     }
-    TransferEngine& engine = *module_.engine;
-    connect(Command1, &QPushButton::clicked, this, [&engine] { engine.StartRead(); });
-    connect(Command2, &QPushButton::clicked, this, [&engine] { engine.StartWrite(); });
-    connect(Command3, &QPushButton::clicked, this, [&engine] { engine.StartTest(); });
-    connect(Command4, &QPushButton::clicked, this, [&engine] { engine.StartRawWrite(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { module_.StartRead(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { module_.StartWrite(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { module_.StartTest(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { module_.StartRawWrite(); });
     connect(Command7, &QPushButton::clicked, this, &Form1::BuffToWin);
     connect(Command15, &QPushButton::clicked, this, &Form1::WinToBuff);
 
@@ -406,7 +380,7 @@ void Form1::ShowHeldValues() {
     udrzeni->setChecked(module_.setup.creditKeepAlive);
 }
 
-void Form1::LogMessage(const QString& message) { activityLog_.LogMessage(message.toStdString()); }
+void Form1::LogMessage(const QString& message) { module_.LogMessage(message.toStdString()); }
 
 void Form1::ShowSetup() {
     ShowHeldValues();
@@ -423,14 +397,20 @@ QRadioButton* Form1::PortOption(int k) const {
 
 void Form1::ProbePorts() {
     for (int k = 1; k <= kPortCount; ++k) PortOption(k)->setEnabled(true);
-    // A port that can be opened and closed again is usable; the probe leaves it closed.
+    // A port that can be opened and closed again is usable; the probe leaves it closed. A
+    // greyed one says why in its tooltip.
     for (int k = 1; k <= kPortCount; ++k) {
         const QString device = ports_.Device(k);
-        if (device.isEmpty() || !comm->Open(device)) {
-            PortOption(k)->setEnabled(false);
+        PortProblem problem = PortProblem::kNoDevice;
+        if (!device.isEmpty() && comm->Open(device, &problem)) {
+            comm->Close();
+            PortOption(k)->setToolTip(device);
             continue;
         }
-        comm->Close();
+        PortOption(k)->setEnabled(false);
+        PortOption(k)->setToolTip(
+            device.isEmpty() ? texts::kNoDevice
+                             : device + ": " + texts::kPortProblems[static_cast<int>(problem)]);
     }
 }
 

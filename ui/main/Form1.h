@@ -1,13 +1,10 @@
 #pragma once
 
-#include <QLocale>
-#include <QTime>
 #include <QWidget>
-#include <functional>
 #include <memory>
 
-#include "link/ActivityLog.h"
 #include "link/qt/PortMap.h"
+#include "ui/main/Module10.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -23,25 +20,19 @@ namespace kdx {
 
 class EditorHost;
 class QtSerialPort;
-class QtTransferDriver;
-class QtTransferTimer;
 class Grid;
 class TabControl;
 class TextBox;
-struct Module10;
 
 // The main window: the three tables, the input/output and credit panel, the port choice, the
 // transfer buttons, the activity log and the debug tools. Its controls are public under their
 // layout names so that the other windows and the transfers can reach them.
-class Form1 : public QWidget {
+class Form1 : public QWidget, private SetupView, private LogView, private ProgressDisplay {
     Q_OBJECT
 
   public:
-    using Clock = std::function<QTime()>;  // the time of day the log stamps its lines with
-
     // ports names the devices behind COM1 to COM6 (the machine's own unless a test says else).
-    explicit Form1(Module10& module, Clock clock = {}, PortMap ports = PortMap(),
-                   QWidget* parent = nullptr);
+    explicit Form1(Module10& module, PortMap ports = PortMap(), QWidget* parent = nullptr);
     ~Form1() override;
 
     // Column widths and titles of the three grids.
@@ -53,7 +44,7 @@ class Form1 : public QWidget {
     void ShowMessageTexts();
 
     // Panel -> setup: the input settings and the default-outputs byte.
-    void CollectIoPanel();
+    void CollectIoPanel() override;
     // Setup -> panel, running none of the panel's handlers.
     void ShowIoPanel();
     // v = 0 turns a button reading 1 to "0", v = 1 a button reading 0 to "1"; else nothing.
@@ -61,7 +52,7 @@ class Form1 : public QWidget {
     // Setup -> sys, kredit and udrzeni, the values the setup shares with those controls.
     void ShowHeldValues();
     // The whole setup into the grids, the panel and those three controls, after a decoding.
-    void ShowSetup();
+    void ShowSetup() override;
 
     // One time-stamped line at the top of the activity log.
     void LogMessage(const QString& message);
@@ -74,15 +65,14 @@ class Form1 : public QWidget {
     QLabel* Label3;  // title
     QLabel* Label4;  // subtitle
     TabControl* SSTab1;
-    QPushButton* Command4;    // buff to KDX
-    QPushButton* Command14;   // setup to buffer
-    QPushButton* Command5;    // buff to setup
-    QPushButton* Command7;    // buff to win
-    QPushButton* Command15;   // win to buff
-    QProgressBar* bar;        // transfer progress
-    QtTransferTimer* Timer1;  // drives the transfers
-    QtSerialPort* comm;       // the serial line to the module
-    int portOpened = 0;       // set by the first port choice: a later one closes the port first
+    QPushButton* Command4;   // buff to KDX
+    QPushButton* Command14;  // setup to buffer
+    QPushButton* Command5;   // buff to setup
+    QPushButton* Command7;   // buff to win
+    QPushButton* Command15;  // win to buff
+    QProgressBar* bar;       // transfer progress
+    QtSerialPort* comm;      // the serial line to the module, the program-wide link's
+    int portOpened = 0;      // set by the first port choice: a later one closes the port first
     QStatusBar* StatusBar1;
 
     // Tab 1 "Tabulka SMS Povelů".
@@ -150,34 +140,15 @@ class Form1 : public QWidget {
     void OutputButtonClick(QPushButton* button);
     void BuffToWin();
     void WinToBuff();
-    void CreateEngine();
     QRadioButton* PortOption(int k) const;  // Option1 to Option6
 
+    void ShowLog(const std::string& text) override;
+    void ShowProgress(int value) override;
+
     Module10& module_;
-    Clock clock_;
     PortMap ports_;
-
-    // The log's time of day, from the window's clock.
-    class LogClock : public TimeOfDayClock {
-      public:
-        explicit LogClock(const Clock& clock) : clock_(clock) {}
-        std::string TimeOfDay() override;
-
-      private:
-        const Clock& clock_;
-    } logClock_{clock_};
-    ActivityLog activityLog_{logClock_};  // shown in Text2
-
-    class BarDisplay : public ProgressDisplay {
-      public:
-        explicit BarDisplay(QProgressBar*& bar) : bar_(bar) {}
-        void ShowProgress(int value) override;
-
-      private:
-        QProgressBar*& bar_;
-    } barDisplay_{bar};
-    std::unique_ptr<QtTransferDriver> driver_;
     std::unique_ptr<EditorHost> editors_;
+    Module10::Attachment attachment_{module_.Attach(*this, *this, *this)};
 };
 
 }  // namespace kdx

@@ -133,11 +133,17 @@ bool Grid::eventFilter(QObject* watched, QEvent* event) {
     return QTableWidget::eventFilter(watched, event);
 }
 
-// The layout's row height, unless the font needs more.
+// The layout's row height, unless the font needs more. The title row also makes room for the
+// header's own margins, which would otherwise cut the accents off capitals ("Čas/s").
 void Grid::FitRowHeight() {
     const int height = std::max(TwipsToPixels(kRowHeightTwips), fontMetrics().height() + 2);
     verticalHeader()->setDefaultSectionSize(height);
-    horizontalHeader()->setFixedHeight(height);
+    QStyleOptionHeader title;
+    title.initFrom(horizontalHeader());
+    title.text = QStringLiteral("Č");
+    const QSize needed =
+        style()->sizeFromContents(QStyle::CT_HeaderSection, &title, QSize(), horizontalHeader());
+    horizontalHeader()->setFixedHeight(std::max(height, needed.height()));
 }
 
 }  // namespace kdx

@@ -1,13 +1,38 @@
 #include "ui/main/Module10.h"
 
 #include "config/Codec.h"
-#include "ui/main/Form1.h"
+#include "link/LogMessages.h"
+#include "link/qt/QtTimeOfDay.h"
 
 namespace kdx {
 
+Module10::Module10(LocalTime localTime, TransferTiming timing)
+    : link(log, *this, timing),
+      localTime_(localTime ? std::move(localTime) : [] { return QTime::currentTime(); }) {
+    log.SetChangedHook([this](const std::string& text) {
+        if (logView_) logView_->ShowLog(text);
+    });
+    QObject::connect(&link, &Link::Finished, &link,
+                     [this](const Link::Outcome& outcome) { TransferFinished(outcome); });
+}
+
+Module10::Attachment Module10::Attach(SetupView& setupView, LogView& logView,
+                                      ProgressDisplay& progressView) {
+    setupView_ = &setupView;
+    logView_ = &logView;
+    progressView_ = &progressView;
+    return Attachment(*this);
+}
+
+Module10::Attachment::~Attachment() {
+    module_.setupView_ = nullptr;
+    module_.logView_ = nullptr;
+    module_.progressView_ = nullptr;
+}
+
 void Module10::ResetCommandTable() {
     setup.ResetCommandTable();
-    if (form) form->CollectIoPanel();
+    if (setupView_) setupView_->CollectIoPanel();
 }
 
 void Module10::ResetMessageTexts() { setup.ResetMessageTexts(); }
@@ -16,8 +41,39 @@ void Module10::EncodeSetup() { buffer = kdx::EncodeSetup(setup); }
 
 bool Module10::DecodeBuffer() {
     if (!kdx::DecodeBuffer(buffer, setup)) return false;
-    if (form) form->ShowSetup();
+    if (setupView_) setupView_->ShowSetup();
     return true;
 }
+
+void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
+    buffer = std::move(image);
+    setup = std::move(opened);
+    if (setupView_) setupView_->ShowSetup();
+}
+
+void Module10::StartRead() { link.Engine().StartRead(); }
+
+void Module10::StartWrite() {
+    if (!link.Engine().Idle()) return;  // a write already running keeps its image
+    EncodeSetup();
+    link.Engine().StartWrite(buffer);
+}
+
+void Module10::StartRawWrite() { link.Engine().StartRawWrite(buffer); }
+
+void Module10::StartTest() { link.Engine().StartTest(); }
+
+// A complete read replaces the buffer; bytes that do not decode end it as a failed read.
+void Module10::TransferFinished(const Link::Outcome& outcome) {
+    if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;
+    buffer = outcome.received;
+    if (!DecodeBuffer()) log.LogMessage(messages::kReadFailed);
+}
+
+void Module10::ShowProgress(int value) {
+    if (progressView_) progressView_->ShowProgress(value);
+}
+
+std::string Module10::TimeOfDay() { return TimeOfDayText(localTime_()).toStdString(); }
 
 }  // namespace kdx

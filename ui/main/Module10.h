@@ -1,24 +1,55 @@
 #pragma once
 
+#include <QTime>
+#include <functional>
+#include <string>
+
 #include "config/Layout.h"
 #include "config/SetupModel.h"
-#include "link/TransferEngine.h"
-
-#include <optional>
+#include "link/ActivityLog.h"
+#include "link/qt/Link.h"
 
 namespace kdx {
 
-class Form1;
+// What a window shows of the program-wide state. The state knows its views only through
+// these, and only while they are attached.
+class SetupView {
+  public:
+    virtual ~SetupView() = default;
+    // Panel -> setup: the input settings and the default-outputs byte.
+    virtual void CollectIoPanel() = 0;
+    // The whole setup into the views, after a decoding.
+    virtual void ShowSetup() = 0;
+};
 
-// The program-wide state, alive for the whole run: the setup, the configuration buffer and the
-// transfer engine.
-// The windows get a reference to it; the procedures that work on it take no arguments.
-struct Module10 {
-    SetupModel setup;
-    ConfigBuffer buffer;    // empty until a read, "setup to buffer" or "win to buff" fills it
-    Form1* form = nullptr;  // the main window that shows the setup, while it exists
-    // Built by the main window, whose timer, serial port, log and progress bar it drives.
-    std::optional<TransferEngine> engine;
+class LogView {
+  public:
+    virtual ~LogView() = default;
+    // The activity log's whole text, newest line first.
+    virtual void ShowLog(const std::string& text) = 0;
+};
+
+// The program-wide state, alive for the whole run: the setup, the configuration buffer, the
+// activity log and the link to the module. The procedures that work on it take no arguments.
+class Module10 : private ProgressDisplay, private TimeOfDaySource {
+  public:
+    using LocalTime = std::function<QTime()>;  // what the log stamps its lines with
+
+    explicit Module10(LocalTime localTime = {}, TransferTiming timing = {});
+
+    // Attaches a window's views until the returned object goes, which detaches them.
+    class Attachment {
+      public:
+        explicit Attachment(Module10& module) : module_(module) {}
+        Attachment(const Attachment&) = delete;
+        Attachment& operator=(const Attachment&) = delete;
+        ~Attachment();
+
+      private:
+        Module10& module_;
+    };
+    [[nodiscard]] Attachment Attach(SetupView& setupView, LogView& logView,
+                                    ProgressDisplay& progressView);
 
     // The command table's defaults, then the input settings and the default-outputs byte as
     // the panel shows them.
@@ -27,10 +58,33 @@ struct Module10 {
 
     // buffer := the setup as the module stores it.
     void EncodeSetup();
-
-    // The buffer into the setup, then the views and the panel show it. A buffer that cannot be
-    // decoded changes nothing and gives false.
+    // The buffer into the setup, then the views show it. A buffer that cannot be decoded
+    // changes nothing and gives false.
     bool DecodeBuffer();
+    // A setup from a file and its image become the setup and the buffer; the views show them.
+    void TakeOpened(ConfigBuffer image, SetupModel opened);
+
+    void StartRead();
+    void StartWrite();  // encodes the setup into the buffer first
+    void StartRawWrite();
+    void StartTest();
+
+    void LogMessage(std::string_view message) { log.LogMessage(message); }
+
+    SetupModel setup;
+    ConfigBuffer buffer;  // empty until a read, "setup to buffer" or "win to buff" fills it
+    ActivityLog log{*this};
+    Link link{log, *this};
+
+  private:
+    void ShowProgress(int value) override;
+    std::string TimeOfDay() override;
+    void TransferFinished(const Link::Outcome& outcome);
+
+    LocalTime localTime_;
+    SetupView* setupView_ = nullptr;
+    LogView* logView_ = nullptr;
+    ProgressDisplay* progressView_ = nullptr;
 };
 
 }  // namespace kdx

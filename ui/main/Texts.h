@@ -9,6 +9,36 @@ namespace kdx::texts {
 inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
 inline constexpr const char* kPortOpenFailed = "chyba otevreni portu %1!";  // %1: "COMk"
 inline constexpr const char* kNoDevice = "žádné zařízení";
+// Why a greyed port could not be opened, by PortProblem.
+inline constexpr const char* kPortProblems[] = {
+    "", "zařízení neexistuje", "chybí oprávnění k zařízení (uživatel musí být ve skupině dialout)",
+    "zařízení používá jiný program"};
+inline constexpr const char* kOpened = "otevřen soubor %1";
+inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1: the file and why
+inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";
+inline constexpr const char* kSaved = "uloženo do souboru %1";
+inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
+
+// Menu bar and its dialogs.
+inline constexpr const char* kMenuFile = "Soubor";
+inline constexpr const char* kMenuOpen = "Otevřít…";
+inline constexpr const char* kMenuSaveAs = "Uložit jako…";
+inline constexpr const char* kMenuQuit = "Konec";
+inline constexpr const char* kMenuHelp = "Nápověda";
+inline constexpr const char* kMenuAbout = "O programu";
+inline constexpr const char* kOpenTitle = "Otevřít nastavení";
+inline constexpr const char* kSaveTitle = "Uložit nastavení jako";
+inline constexpr const char* kFilterAll = "Soubory nastavení (*.json *.bin *.txt)";
+inline constexpr const char* kFilterJson = "Nastavení (*.json)";
+inline constexpr const char* kFilterBin = "Obraz paměti (*.bin)";
+inline constexpr const char* kFilterTxt = "Obraz paměti jako text (*.txt)";
+inline constexpr const char* kAboutText =
+    "<p><b>KDX-17 setup</b> %1</p>"
+    "<p>Nastavení GSM pageru a reléového modulu KDX-17 přes převodník PC-VORTEL: čtení a zápis "
+    "paměti modulu, úpravy tabulky SMS povelů, telefonního seznamu a odesílaných textů, "
+    "soubory nastavení.</p>"
+    "<p>Licence: GNU General Public License verze 3 nebo pozdější. Program je šířen bez "
+    "jakékoli záruky.</p>";
 
 // Window.
 inline constexpr const char* kCaption = "KDX-17 setup";

@@ -1,8 +1,10 @@
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QCheckBox>
+#include <QClipboard>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPointer>
 #include <QPushButton>
 #include <QTest>
@@ -48,6 +50,7 @@ struct RegroupCase {
 
 struct PulseCase {
     const char *loaded, *keys, *shown;
+    const char* pasted = "";  // then pasted, and dropped on a field emptied again
 };
 
 }  // namespace
@@ -204,6 +207,9 @@ class Form2Test : public QObject {
         QTest::newRow("loaded 95") << PulseCase{"95", "", "90"};
         QTest::newRow("loaded three digits not cut") << PulseCase{"123", "", "90"};
         QTest::newRow("loaded negative stays whole") << PulseCase{"-32", "", "-32"};
+        QTest::newRow("pasted letters") << PulseCase{"", "", "", "ab"};
+        QTest::newRow("pasted negative") << PulseCase{"", "", "", "-9"};
+        QTest::newRow("pasted digits clamped") << PulseCase{"", "", "90", "95"};
     }
     void filtersAndClampsThePulseLength() {
         QFETCH(PulseCase, c);
@@ -211,6 +217,21 @@ class Form2Test : public QObject {
         Open(3);
         form->Text3->setFocus();
         QTest::keyClicks(form->Text3, c.keys);
+        if (*c.pasted == '\0') {
+            QCOMPARE(form->Text3->text(), c.shown);
+            return;
+        }
+        QApplication::clipboard()->setText(c.pasted);
+        form->Text3->paste();  // what Ctrl+V and the context menu do
+        QCOMPARE(form->Text3->text(), c.shown);
+        form->Text3->clear();
+        QMimeData dropped;
+        dropped.setText(c.pasted);
+        const QPoint at = form->Text3->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->Text3, &enter);
+        QDropEvent drop(at, Qt::CopyAction, &dropped, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(form->Text3, &drop);
         QCOMPARE(form->Text3->text(), c.shown);
     }
 

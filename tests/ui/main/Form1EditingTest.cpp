@@ -53,8 +53,7 @@ class Form1EditingTest : public QObject {
 
   private slots:
     void init() {
-        module = std::make_unique<Module10>();
-        form = test::OpenWindow(*module, QTime(8, 0, 0));
+        form = test::OpenWindow(module, QTime(8, 0, 0));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {

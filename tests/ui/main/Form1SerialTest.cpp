@@ -1,5 +1,4 @@
 // The main window against virtual modules on pseudo-terminals behind its port numbers.
-#include <QElapsedTimer>
 #include <QEventLoop>
 #include <QLineEdit>
 #include <QProgressBar>
@@ -60,8 +59,7 @@ class Form1SerialTest : public QObject {
     std::unique_ptr<Form1> form;
 
     void StartWindow(QStringList devices) {
-        module = std::make_unique<Module10>();
-        form = test::OpenWindow(*module, QTime(9, 30, 0), std::move(devices));
+        form = test::OpenWindow(module, QTime(9, 30, 0), std::move(devices));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void StartWindowWith(VirtualModule::Options options) {
@@ -74,17 +72,12 @@ class Form1SerialTest : public QObject {
     // Clicks the button and runs the event loop until the transfer it starts has ended.
     // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
     void Transfer(QAbstractButton* button) {
-        Click(button);
-        QElapsedTimer clock;
-        clock.start();
         QEventLoop loop;
-        QTimer check;
-        connect(&check, &QTimer::timeout, &loop, [&] {
-            if (module->engine->Idle() || clock.elapsed() > kTransferLimitMs) loop.quit();
-        });
-        check.start(5);
-        if (!module->engine->Idle()) loop.exec();
-        QVERIFY(module->engine->Idle());
+        connect(&module->link, &Link::Finished, &loop, &QEventLoop::quit);
+        QTimer::singleShot(kTransferLimitMs, &loop, &QEventLoop::quit);
+        Click(button);
+        if (!module->link.Engine().Idle()) loop.exec();
+        QVERIFY(module->link.Engine().Idle());
     }
 
     QStringList Log() const {
@@ -104,8 +97,11 @@ class Form1SerialTest : public QObject {
     void probeGreysExactlyThePortsThatCannotBeOpened() {
         first = StartModule();
         second = StartModule();
-        StartWindow(
-            {Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath())});
+        const auto held = StartModule();
+        QtSerialPort holder;  // another program has this one open
+        QVERIFY(holder.Open(Q(held->DevicePath())));
+        StartWindow({Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath()),
+                     Q(held->DevicePath())});
         const QList<QRadioButton*> options = {form->Option1, form->Option2, form->Option3,
                                               form->Option4, form->Option5, form->Option6};
         QList<bool> enabled;
@@ -116,7 +112,13 @@ class Form1SerialTest : public QObject {
         QCOMPARE(enabled, (QList<bool>{true, false, false, true, false, false}));
         QVERIFY(!form->comm->IsOpen());
         QCOMPARE(form->portOpened, 0);
-        QCOMPARE(form->Option4->toolTip(), Q(second->DevicePath()));
+        QStringList tips;
+        for (QRadioButton* option : options) tips << option->toolTip();
+        QCOMPARE(tips,
+                 (QStringList{
+                     Q(first->DevicePath()), "žádné zařízení",
+                     "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
+                     Q(held->DevicePath()) + ": zařízení používá jiný program", "žádné zařízení"}));
         QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
     }
 
@@ -142,7 +144,7 @@ class Form1SerialTest : public QObject {
         StartWindowWith({});
         Click(form->Command3);
         QCOMPARE(Log().first(), "TEST ERROR");
-        QVERIFY(module->engine->Idle());
+        QVERIFY(module->link.Engine().Idle());
     }
 
     void testWithoutAModuleFails() {

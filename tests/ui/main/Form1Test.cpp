@@ -62,8 +62,7 @@ class Form1Test : public QObject {
 
   private slots:
     void init() {
-        module = std::make_unique<Module10>();
-        form = test::OpenWindow(*module, kNow);
+        form = test::OpenWindow(module, kNow);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {

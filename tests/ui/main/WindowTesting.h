@@ -10,11 +10,12 @@
 
 namespace kdx::test {
 
-// The main window on the given state, shown, with a fixed time of day for its log and the
-// given devices behind COM1 to COM6 (none: no real port is ever touched).
-inline std::unique_ptr<Form1> OpenWindow(Module10& module, QTime now, QStringList ports = {}) {
-    auto form = std::make_unique<Form1>(
-        module, [now] { return now; }, PortMap(std::move(ports)));
+// New program-wide state with a fixed time of day for its log, and the main window on it, shown,
+// with the given devices behind COM1 to COM6 (none: no real port is ever touched).
+inline std::unique_ptr<Form1> OpenWindow(std::unique_ptr<Module10>& module, QTime now,
+                                         QStringList ports = {}) {
+    module = std::make_unique<Module10>([now] { return now; });
+    auto form = std::make_unique<Form1>(*module, PortMap(std::move(ports)));
     form->show();
     return form;
 }
