@@ -48,10 +48,6 @@ void SetupModel::ResetMessageTexts() {
     messageTexts = MessageTexts{"KDX-17 :", "Poplach IN1", "Poplach IN2", "", ""};
 }
 
-}  // namespace kdx
-
-namespace kdx {
-
 SetupModel StartSetup() {
     SetupModel setup;
     setup.outputDefaults = kOutputsComposedBase;

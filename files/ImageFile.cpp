@@ -35,17 +35,12 @@ std::optional<QByteArray> ReadBounded(const QString& path, FileError& error) {
         return std::nullopt;
     };
     const QFileInfo info(path);
-    QString why;
-    if (!info.exists()) {
-        why = "soubor neexistuje";
-    } else if (info.isDir()) {
-        why = "je to adresář, ne soubor";
-    } else if (!info.isFile()) {
-        why = "není obyčejný soubor (zařízení nebo roura?)";
-    } else if (info.size() > kMaxFileSize) {
-        why = QString("soubor má %1 bajtů, víc než %2").arg(info.size()).arg(kMaxFileSize);
+    if (!info.exists()) return refuse("soubor neexistuje");
+    if (info.isDir()) return refuse("je to adresář, ne soubor");
+    if (!info.isFile()) return refuse("není obyčejný soubor (zařízení nebo roura?)");
+    if (info.size() > kMaxFileSize) {
+        return refuse(QString("soubor má %1 bajtů, víc než %2").arg(info.size()).arg(kMaxFileSize));
     }
-    if (!why.isEmpty()) return refuse(why);
 
     QFile file;
 #ifdef Q_OS_UNIX
@@ -152,6 +147,11 @@ std::optional<ConfigBuffer> LoadImage(const QString& path, FileError& error) {
 bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error) {
     const auto format = KnownFormat(path, error);
     if (!format) return false;
+    if (image.size() != layout::kBufferSize) {  // no file that would be refused when loaded
+        return Fail(
+            error, Kind::BadContent, path,
+            QString("obraz má %1 bajtů místo %2").arg(image.size()).arg(layout::kBufferSize));
+    }
     switch (*format) {
         case ImageFormat::Bin:
             return WriteWhole(

@@ -46,8 +46,8 @@ std::optional<ConfigBuffer> LoadImage(const QString& path, FileError& error);
 
 // Writes a temporary file beside PATH, checks every write, the flush and the sync, and only then
 // renames it over PATH: on any failure the message gives the system's reason, the temporary
-// file is gone and an old PATH is left as it was. A .bin or .txt takes any image as it is; a
-// .json needs one that decodes.
+// file is gone and an old PATH is left as it was. A .bin or .txt takes any image of 1024 bytes
+// as it is; a .json needs one that decodes.
 bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error);
 // As SaveImage; a .json keeps the setup's words as they are, the other formats its encoding.
 bool SaveSetup(const QString& path, const SetupModel& setup, FileError& error);

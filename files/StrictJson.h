@@ -13,8 +13,8 @@ struct Value {
     enum class Type { Null, Bool, Integer, OtherNumber, String, Array, Object };
     Type type = Type::Null;
     bool boolean = false;
-    long long integer = 0;  // Integer: its value, held at +-kIntegerLimit beyond that
-    std::string text;       // String: UTF-8
+    long long integer = 0;          // Integer: its value, held at +-kIntegerLimit beyond that
+    std::string text;               // String: UTF-8
     std::vector<Value> items;       // Array: the items; Object: the members' values
     std::vector<std::string> keys;  // Object: the members' keys, in file order, each once
 

@@ -150,6 +150,8 @@ TEST_F(Files, AFailedSaveLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(Path("blank.json")));
     EXPECT_FALSE(SaveImage(Path("no/such/dir.bin"), blank, error));
     EXPECT_EQ(error.kind, FileError::Kind::NotSaved);
+    EXPECT_FALSE(SaveImage(Path("short.txt"), ConfigBuffer(500, 0xFF), error));
+    EXPECT_FALSE(QFile::exists(Path("short.txt")));
     EXPECT_TRUE(SaveImage(Path("blank.bin"), blank, error));
     EXPECT_EQ(LoadImage(Path("blank.bin"), error), blank);
 }
