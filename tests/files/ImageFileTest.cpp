@@ -1,13 +1,9 @@
 #include "files/ImageFile.h"
 
 #include <gtest/gtest.h>
-#include <sys/stat.h>
 
-#include <QDir>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QTemporaryDir>
-#include <functional>
 
 #include "config/Codec.h"
 
@@ -96,51 +92,6 @@ TEST_F(Files, AJsonMayLeaveKeysOut) {
     EXPECT_EQ(file->setup, expected);
     EXPECT_EQ(file->image, EncodeSetup(expected));
 }
-
-// Whatever a name stands for besides a small regular file is refused at once, never read
-// without end or waited on.
-struct NotAFile {
-    const char* name;
-    const char* message;
-    std::function<void(const QString& path)> make;
-};
-
-class NotFiles : public Files, public ::testing::WithParamInterface<NotAFile> {};
-
-TEST_P(NotFiles, AreRefusedAtOnce) {
-    const QString path = Path(GetParam().name);
-    GetParam().make(path);
-    QElapsedTimer clock;
-    clock.start();
-    FileError error;
-    EXPECT_FALSE(LoadImage(path, error).has_value());
-    EXPECT_LT(clock.elapsed(), 1000);
-    EXPECT_EQ(error.kind, FileError::Kind::NotReadable);
-    EXPECT_TRUE(error.message.contains(GetParam().message)) << error.message.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(
-    Cases, NotFiles,
-    ::testing::Values(
-        NotAFile{"zero.bin", "není obyčejný soubor",
-                 [](const QString& path) { QFile::link("/dev/zero", path); }},
-        NotAFile{"fifo.bin", "není obyčejný soubor",
-                 [](const QString& path) { ::mkfifo(QFile::encodeName(path).constData(), 0600); }},
-        NotAFile{"dir.json", "adresář", [](const QString& path) { QDir().mkdir(path); }},
-        NotAFile{"big.txt", "2000000 bajtů",
-                 [](const QString& path) {
-                     QFile file(path);
-                     file.open(QIODevice::WriteOnly);
-                     file.resize(2000000);
-                 }},
-        // A file the system reports as regular and empty, whose reading fails.
-        NotAFile{"mem.bin", "chyba čtení",
-                 [](const QString& path) { QFile::link("/proc/self/mem", path); }},
-        NotAFile{"missing.bin", "neexistuje", [](const QString&) {}}),
-    [](const auto& info) {
-        QString name = info.param.name;
-        return name.replace('.', '_').toStdString();
-    });
 
 TEST_F(Files, AFailedSaveLeavesNoFile) {
     FileError error;
