@@ -39,7 +39,7 @@ std::optional<QByteArray> ReadBounded(const QString& path, FileError& error) {
     if (info.isDir()) return refuse("je to adresář, ne soubor");
     if (!info.isFile()) return refuse("není obyčejný soubor (zařízení nebo roura?)");
     if (info.size() > kMaxFileSize) {
-        return refuse(QString("soubor má %1 bajtů, víc než %2").arg(info.size()).arg(kMaxFileSize));
+        return refuse(QString("soubor má %1 bajtů, víc než 1 MiB").arg(info.size()));
     }
 
     QFile file;
