@@ -6,6 +6,8 @@
 namespace kdx::json {
 namespace {
 
+constexpr int kMaxDepth = 32;  // a setup needs 3; a stack of 100,000 brackets must not crash us
+
 // Bytes of a well-formed UTF-8 sequence at the start of `s` (RFC 3629: no overlong forms, no
 // surrogates, nothing past U+10FFFF), or 0.
 std::size_t Utf8Length(std::string_view s) {

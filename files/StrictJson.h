@@ -24,11 +24,10 @@ struct Value {
 
 // Far beyond every range a setup has, and far from overflowing.
 inline constexpr long long kIntegerLimit = 1'000'000'000'000LL;
-inline constexpr int kMaxDepth = 32;
 
 // Reads a whole document by the JSON grammar, and refuses what a lenient reader would guess at:
 // a key twice in one object, a lone UTF-16 surrogate (escaped or encoded), malformed UTF-8,
-// nesting deeper than kMaxDepth. The message names the key's path ("commands[3].output",
+// nesting deeper than 32 levels. The message names the key's path ("commands[3].output",
 // counting array items from 1) where there is one, else the byte position.
 std::optional<Value> Parse(std::string_view text, std::string& error);
 
