@@ -120,19 +120,19 @@ std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error) {
                                .arg(content->size())
                                .arg(layout::kBufferSize));
             }
-            return ImageFile{*format, ConfigBuffer(content->begin(), content->end()), {}};
+            return ImageFile{ConfigBuffer(content->begin(), content->end()), {}};
         case ImageFormat::Txt: {
             ConfigBuffer image;
             if (const auto problem = TextToBuffer(content->toStdString(), image)) {
                 return bad(QString::fromStdString(*problem));
             }
-            return ImageFile{*format, std::move(image), {}};
+            return ImageFile{std::move(image), {}};
         }
         case ImageFormat::Json: {
             QString why;
             auto setup = SetupFromJson(*content, why);
             if (!setup) return bad(why);
-            return ImageFile{*format, EncodeSetup(*setup), std::move(setup)};
+            return ImageFile{EncodeSetup(*setup), std::move(setup)};
         }
     }
     return std::nullopt;

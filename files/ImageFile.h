@@ -34,7 +34,6 @@ std::optional<ImageFormat> KnownFormat(const QString& path, FileError& error);
 // file has it (a word of the other table on a row stays, where decoding the image would not
 // name it).
 struct ImageFile {
-    ImageFormat format;
     ConfigBuffer image;
     std::optional<SetupModel> setup;  // .json only
 };
