@@ -43,8 +43,8 @@ struct ImageFile {
 std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error);
 std::optional<ConfigBuffer> LoadImage(const QString& path, FileError& error);
 
-// Writes a temporary file beside PATH, checks every write, the flush and the sync, and only then
-// renames it over PATH: on any failure the message gives the system's reason, the temporary
+// Writes a temporary file beside PATH unbuffered, checks every write and the sync, and only
+// then renames it over PATH: on any failure the message gives the system's reason, the temporary
 // file is gone and an old PATH is left as it was. A .bin or .txt takes any image of 1024 bytes
 // as it is; a .json needs one that decodes.
 bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error);
