@@ -13,8 +13,8 @@
 #include <cstring>
 
 #include "config/Codec.h"
-#include "files/ImageFile.h"
 #include "sim/VirtualModule.h"
+#include "tests/support/TempFiles.h"
 
 namespace kdx {
 namespace {
@@ -28,7 +28,7 @@ struct Outcome {
     QString err;
 };
 
-class CliE2e : public ::testing::Test {
+class CliE2e : public ::testing::Test, protected test::TempFiles {
   protected:
     void StartModule(VirtualModule::Options options = {}) {
         module = std::make_unique<VirtualModule>(std::move(options));
@@ -51,23 +51,6 @@ class CliE2e : public ::testing::Test {
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    void Save(const QString& name, const ConfigBuffer& image) {
-        FileError error;
-        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.message.toStdString();
-    }
-    void SaveText(const QString& name, const QByteArray& content) {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    ConfigBuffer Load(const QString& name) {
-        FileError error;
-        return LoadImage(Path(name), error).value_or(ConfigBuffer{});
-    }
-
-    QTemporaryDir dir;
     std::unique_ptr<VirtualModule> module;
     QString port;
 };
@@ -82,7 +65,7 @@ SetupModel Sample() {
 
 TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
     StartModule();
-    Save("sample.json", EncodeSetup(Sample()));
+    MustSave("sample.json", EncodeSetup(Sample()));
 
     const Outcome write = Kdx17({"write", "--port", port, Path("sample.json"), "--verify"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
@@ -94,7 +77,7 @@ TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
     const Outcome read = Kdx17({"read", "--port", port, Path("backup.bin")});
     EXPECT_EQ(read.status, 0) << read.err.toStdString();
     EXPECT_EQ(read.out, "Vyčítání START\nPrenos OK\n");
-    EXPECT_EQ(Load("backup.bin"), module->Memory());
+    EXPECT_EQ(MustLoad("backup.bin"), module->Memory());
 
     const Outcome diff = Kdx17({"diff", Path("sample.json"), Path("backup.bin")});
     EXPECT_EQ(diff.status, 0);
@@ -109,9 +92,9 @@ TEST_P(CliFullDisk, KeepsTheOldFile) {
     VirtualModule::Options options;
     options.memory = EncodeSetup(Sample());
     StartModule(options);
-    Save("new.bin", EncodeSetup(Sample()));
+    MustSave("new.bin", EncodeSetup(Sample()));
     const QString old = Path(QString("old.") + GetParam());
-    Save("old." + QString(GetParam()), EncodeSetup(SetupModel{}));
+    MustSave("old." + QString(GetParam()), EncodeSetup(SetupModel{}));
     QFile file(old);
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QByteArray before = file.readAll();
@@ -190,7 +173,7 @@ TEST_P(CliRead, SavesOnlyAWholeMemory) {
     EXPECT_TRUE(read.err.contains(GetParam().message)) << read.err.toStdString();
     EXPECT_EQ(QFile::exists(Path(GetParam().file)), GetParam().status == 0);
     if (GetParam().status == 0) {
-        EXPECT_EQ(Load(GetParam().file), module->Memory());
+        EXPECT_EQ(MustLoad(GetParam().file), module->Memory());
     }
 }
 
@@ -203,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {
     StartModule();
-    Save("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
+    MustSave("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
     const Outcome write = Kdx17({"write", "--port", port, Path("erased.bin"), "--verify"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_TRUE(write.out.endsWith("ověření OK\n")) << write.out.toStdString();
@@ -224,7 +207,7 @@ TEST_P(CliBadFiles, AreRefusedBeforeAnythingIsSent) {
     options.memory = EncodeSetup(Sample());
     options.trace = [&wire](bool fromPc, std::uint8_t byte) { wire.emplace_back(fromPc, byte); };
     StartModule(options);
-    SaveText(GetParam().file, GetParam().content);
+    WriteFile(GetParam().file, GetParam().content);
     const Outcome write = Kdx17({"write", "--port", port, Path(GetParam().file)});
     EXPECT_EQ(write.status, 2);
     EXPECT_TRUE(write.err.contains(GetParam().message)) << write.err.toStdString();
@@ -266,7 +249,7 @@ TEST_F(CliE2e, WriteWaitsForTheLinkTest) {
     VirtualModule::Options options;
     options.faults = {{Fault::Kind::kNoAnswer, 1}};
     StartModule(options);
-    Save("sample.bin", EncodeSetup(Sample()));
+    MustSave("sample.bin", EncodeSetup(Sample()));
     const Outcome write = Kdx17({"write", "--port", port, Path("sample.bin")});
     EXPECT_EQ(write.status, 1);
     EXPECT_EQ(write.out, "TEST ERROR\n");

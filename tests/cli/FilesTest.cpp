@@ -1,40 +1,17 @@
 #include <gtest/gtest.h>
 
-#include <QFile>
-#include <QTemporaryDir>
 #include <QTextStream>
 #include <random>
 
 #include "cli/Commands.h"
 #include "config/Codec.h"
-#include "files/ImageFile.h"
+#include "tests/support/TempFiles.h"
 
 namespace kdx {
 namespace {
 
-class Files : public ::testing::Test {
+class Files : public ::testing::Test, protected test::TempFiles {
   protected:
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    void WriteFile(const QString& name, const QByteArray& content) const {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    ConfigBuffer MustLoad(const QString& name) const {
-        FileError error;
-        const auto image = LoadImage(Path(name), error);
-        EXPECT_TRUE(image.has_value()) << error.message.toStdString();
-        return image.value_or(ConfigBuffer{});
-    }
-
-    void MustSave(const QString& name, const ConfigBuffer& image) const {
-        FileError error;
-        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.message.toStdString();
-    }
-
-    QTemporaryDir dir;
     QString errors;
     QTextStream err{&errors};
 };

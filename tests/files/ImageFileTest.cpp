@@ -3,25 +3,14 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "config/Codec.h"
+#include "tests/support/TempFiles.h"
 
 namespace kdx {
 namespace {
 
-class Files : public ::testing::Test {
-  protected:
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    void WriteFile(const QString& name, const QByteArray& content) const {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-
-    QTemporaryDir dir;
-};
+class Files : public ::testing::Test, protected test::TempFiles {};
 
 struct BadFile {
     const char* name;
