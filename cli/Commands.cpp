@@ -1,41 +1,52 @@
 #include "cli/Commands.h"
 
-#include "cli/ImageFile.h"
 #include "cli/MemoryFields.h"
-#include "cli/ShowSetup.h"
+#include "cli/SetupTables.h"
 #include "config/Codec.h"
+#include "files/ImageFile.h"
 
 namespace kdx {
 namespace {
 
-std::optional<ConfigBuffer> Load(const QString& file, QTextStream& err) {
-    QString error;
-    auto image = LoadImage(file, error);
-    if (!image) err << "kdx17: " << error << "\n";
-    return image;
+std::optional<ImageFile> Load(const QString& file, QTextStream& err) {
+    FileError error;
+    auto loaded = LoadImageFile(file, error);
+    if (!loaded) err << "kdx17: " << error.message << "\n";
+    return loaded;
 }
 
-int Save(const QString& file, const ConfigBuffer& image, QTextStream& err) {
-    QString error;
-    if (SaveImage(file, image, error)) return kExitOk;
-    err << "kdx17: " << error << "\n";
+int Saved(bool saved, const FileError& error, QTextStream& err) {
+    if (saved) return kExitOk;
+    err << "kdx17: " << error.message << "\n";
     return kExitBadUsage;
+}
+
+// The setup as the file holds it: a .json's own words; an image's decoding, with each command
+// row's output and action as its codes name them (never a word left over from before).
+std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loaded,
+                                     QTextStream& err) {
+    if (loaded.setup) return loaded.setup;
+    SetupModel setup = StartSetup();
+    if (!DecodeBuffer(loaded.image, setup)) {
+        const DecodeProblem problem = *CheckBuffer(loaded.image);
+        err << "kdx17: " << file << ": obraz nelze dekódovat, bajt " << problem.offset
+            << " není číslice (nikdy nezapsaný modul?)\n";
+        return std::nullopt;
+    }
+    for (std::size_t r = 0; r < kCommandRows; ++r) {
+        CommandRow& row = setup.commandTable[r];
+        std::tie(row.output, row.action) = RecordWords(loaded.image, r);
+    }
+    return setup;
 }
 
 }  // namespace
 
 int ShowCommand(const QString& file, QTextStream& out, QTextStream& err) {
-    const auto image = Load(file, err);
-    if (!image) return kExitBadUsage;
-    SetupModel setup;
-    setup.outputDefaults = kOutputsComposedBase;
-    if (!DecodeBuffer(*image, setup)) {
-        const DecodeProblem problem = *CheckBuffer(*image);
-        err << "kdx17: " << file << ": obraz nelze dekódovat, bajt " << problem.offset
-            << " není číslice (nikdy nezapsaný modul?)\n";
-        return kExitBadUsage;
-    }
-    out << ShowSetup(setup);
+    const auto loaded = Load(file, err);
+    const auto setup = loaded ? ShownSetup(file, *loaded, err) : std::nullopt;
+    if (!setup) return kExitBadUsage;
+    out << SetupAsTables(*setup);
     return kExitOk;
 }
 
@@ -43,26 +54,32 @@ int DiffCommand(const QString& first, const QString& second, QTextStream& out, Q
     const auto a = Load(first, err);
     const auto b = a ? Load(second, err) : std::nullopt;
     if (!b) return kExitBadUsage;
-    const auto fields = DifferingFields(*a, *b);
+    const auto fields = DifferingFields(a->image, b->image);
+    auto describe = [](const MemoryField& field, const ImageFile& file) {
+        return QString::fromStdString(
+            DescribeField(field, file.image, file.setup ? &*file.setup : nullptr));
+    };
     for (const MemoryField& field : fields) {
-        out << QString::fromStdString(field.name) << ": "
-            << QString::fromStdString(DescribeField(field, *a)) << " -> "
-            << QString::fromStdString(DescribeField(field, *b)) << "\n";
+        out << QString::fromStdString(field.name) << ": " << describe(field, *a) << " -> "
+            << describe(field, *b) << "\n";
     }
     if (fields.empty()) out << "obrazy jsou shodné\n";
-    return kExitOk;
+    return fields.empty() ? kExitOk : kExitDiffer;
 }
 
 int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err) {
-    const auto image = Load(in, err);
-    return image ? Save(outFile, *image, err) : kExitBadUsage;
+    const auto loaded = Load(in, err);
+    if (!loaded) return kExitBadUsage;
+    FileError error;
+    // A .json's own words go on to another .json; the image would name some of them otherwise.
+    return Saved(loaded->setup ? SaveSetup(outFile, *loaded->setup, error)
+                               : SaveImage(outFile, loaded->image, error),
+                 error, err);
 }
 
 int DefaultsCommand(const QString& outFile, QTextStream& err) {
-    // As the window starts: the panel composes the outputs, all off.
-    SetupModel setup;
-    setup.outputDefaults = kOutputsComposedBase;
-    return Save(outFile, EncodeSetup(setup), err);
+    FileError error;
+    return Saved(SaveSetup(outFile, StartSetup(), error), error, err);
 }
 
 }  // namespace kdx

@@ -9,6 +9,7 @@ namespace kdx {
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitLinkFailed = 1;  // the module or the link failed
 inline constexpr int kExitBadUsage = 2;    // bad usage or a bad file; nothing was sent
+inline constexpr int kExitDiffer = 1;      // diff: the two setups differ
 
 // The commands that work on files alone.
 int ShowCommand(const QString& file, QTextStream& out, QTextStream& err);

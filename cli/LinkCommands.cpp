@@ -11,10 +11,9 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "cli/ImageFile.h"
 #include "cli/MemoryFields.h"
-#include "cli/SetupJson.h"
 #include "config/Codec.h"
+#include "files/ImageFile.h"
 #include "link/qt/Link.h"
 #include "link/qt/PortMap.h"
 
@@ -174,10 +173,10 @@ int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) 
 
 int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                 QTextStream& err) {
-    QString formatError;
+    FileError formatError;
     const auto format = KnownFormat(file, formatError);
     if (!format) {
-        err << "kdx17: " << formatError << "\n";
+        err << "kdx17: " << formatError.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);
@@ -199,9 +198,9 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
         err << "kdx17: varování: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), "
                "uložena beze změny\n";
     }
-    QString error;
+    FileError error;
     if (!SaveImage(file, *image, error)) {
-        err << "kdx17: " << error << "\n";
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     return kExitOk;
@@ -209,10 +208,10 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
 
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                  QTextStream& err) {
-    QString error;
+    FileError error;
     const auto image = LoadImage(file, error);
     if (!image) {
-        err << "kdx17: " << error << "\n";
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);

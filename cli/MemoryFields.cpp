@@ -3,7 +3,8 @@
 #include <algorithm>
 #include <cstdio>
 
-#include "config/Cp1250.h"
+#include "config/Codec.h"
+#include "files/SetupJson.h"
 
 namespace kdx {
 namespace {
@@ -52,9 +53,9 @@ std::vector<MemoryField> BuildFields() {
         add(Numbered("phones", i, "flags"), kFlagsOffset + i, 1, Kind::Flags);
     }
     reserved(kGap3Offset, kGap3Size);
-    const char* texts[kMessageTexts] = {"pagerName", "alarmIn1", "alarmIn2", "calmIn1", "calmIn2"};
     for (std::size_t k = 0; k < kMessageTexts; ++k) {
-        add(std::string("texts.") + texts[k], kTextOffset + kTextWidth * k, kTextWidth, Kind::Text);
+        add(std::string("texts.") + keys::kTexts[k], kTextOffset + kTextWidth * k, kTextWidth,
+            Kind::Text);
     }
     return fields;
 }
@@ -65,22 +66,17 @@ std::string Hex(std::uint8_t byte) {
     return text;
 }
 
-std::string Code(std::uint8_t byte, std::size_t index, std::size_t count,
-                 const char* const* words) {
-    if (index < count) return words[index];
-    return "?" + Hex(byte);  // a code the module's tables do not know
-}
-
 std::string Flags(std::uint8_t byte) {
-    static constexpr std::pair<std::uint8_t, const char*> kNames[] = {
-        {kFlagCall, "CALL"}, {kFlagSms, "SMS"},   {kFlagIn1, "IN1"},         {kFlagIn2, "IN2"},
-        {kFlagSys, "SYS"},   {kFlagRing, "Ring"}, {kFlagMonitor, "Monitor"}, {kFlagBit4, "bit4"}};
     std::string text;
-    for (const auto& [mask, name] : kNames) {
-        if (byte & mask) text += (text.empty() ? "" : " ") + std::string(name);
+    for (int cell = 1; cell < kPhoneCells; ++cell) {
+        if (!(byte & kCellMask[cell])) continue;
+        if (!text.empty()) text += " ";
+        text += cell == kBit4Cell ? "bit4" : titles::kPhoneTitles[cell + 1];
     }
     return text.empty() ? "-" : text;
 }
+
+std::size_t RowOf(const MemoryField& field) { return (field.offset - kRecordOffset) / kRecordSize; }
 
 }  // namespace
 
@@ -89,34 +85,42 @@ const std::vector<MemoryField>& MemoryFields() {
     return fields;
 }
 
-std::string DescribeField(const MemoryField& field, const ConfigBuffer& image) {
+std::pair<std::string, std::string> RecordWords(const ConfigBuffer& image, std::size_t row) {
+    const std::uint8_t* record = &image.at(kRecordOffset + kRecordSize * row);
+    const char* output = OutputWord(record[0]);
+    const char* action = StoredActionWord(record[0], record[1]);
+    return {output ? output : "?" + Hex(record[0]), action ? action : "?" + Hex(record[1])};
+}
+
+std::string ActionNote(const std::string& output, const std::string& action) {
+    if (ActionFitsOutput(output, action)) return "";
+    return "tabulka modulu nemá tuto akci pro " + output;
+}
+
+std::string DescribeField(const MemoryField& field, const ConfigBuffer& image,
+                          const SetupModel* words) {
     const std::uint8_t first = image.at(field.offset);
     switch (field.kind) {
-        case Kind::Text: {
-            std::string bytes;
-            for (std::size_t i = field.offset; i < field.offset + field.size; ++i) {
-                if (image[i] != kFill) bytes += static_cast<char>(image[i]);
-            }
-            return "\"" + Cp1250ToUtf8(bytes) + "\"";
-        }
+        case Kind::Text:
+            return "\"" + ReadTextField(image, field.offset, field.size) + "\"";
         case Kind::Number:
             return std::to_string(first);
         case Kind::CreditSwitch:
             return first == kCreditKeepAliveOn ? "true" : "false (" + Hex(first) + ")";
         case Kind::OutputCode:
-            return Code(first, static_cast<std::size_t>(first - kDigitZero), words::kOutputs.size(),
-                        words::kOutputs.data());
         case Kind::ActionCode: {
-            const bool system = image.at(field.offset - 1) == kDigitZero;
-            const auto index = static_cast<std::size_t>(first - kDigitZero);
-            return system ? Code(first, index, words::kSystemActions.size(),
-                                 words::kSystemActions.data())
-                          : Code(first, index, words::kOutputActions.size(),
-                                 words::kOutputActions.data());
+            const std::size_t row = RowOf(field);
+            auto [output, action] = RecordWords(image, row);
+            if (words) {
+                output = words->commandTable[row].output;
+                action = words->commandTable[row].action;
+            }
+            if (field.kind == Kind::OutputCode) return output;
+            const std::string note = ActionNote(output, action);
+            return note.empty() ? action : action + " (" + note + ")";
         }
         case Kind::TimeByte:
-            return std::to_string((first & 0x7F) - kTimeBias) + " s, " +
-                   ((first & kConfirmBit) ? words::kYes : words::kNo);
+            return std::to_string(TimeOf(first)) + " s, " + ConfirmOf(first);
         case Kind::Flags:
             return Flags(first);
         case Kind::OutputDefaults:

@@ -30,7 +30,8 @@ constexpr const char* kUsage =
     "(CR LF, jako okno bufferu), .json nastavení s pojmenovanými položkami.\n"
     "--trace zapíše každý odeslaný a přijatý bajt s časem a směrem.\n"
     "\n"
-    "Návratový kód: 0 úspěch, 1 selhal modul nebo spojení, 2 chybné použití nebo soubor.\n";
+    "Návratový kód: 0 úspěch, 1 selhal modul nebo spojení, 2 chybné použití nebo soubor;\n"
+    "u diff 0 shodné, 1 liší se, 2 chybné použití nebo soubor.\n";
 
 }  // namespace
 

@@ -1,7 +1,6 @@
 #include "config/Codec.h"
 
 #include <algorithm>
-#include <cctype>
 #include <string>
 #include <string_view>
 
@@ -11,25 +10,6 @@ namespace kdx {
 namespace {
 
 using namespace layout;
-
-// Phone cells 1 to 7 and the bit each stands for; cell 8 (bit 4) is only ever decoded.
-constexpr std::array<std::uint8_t, kPhoneCells> kCellMask = {
-    0, kFlagCall, kFlagSms, kFlagIn1, kFlagIn2, kFlagSys, kFlagRing, kFlagMonitor, kFlagBit4};
-constexpr int kBit4Cell = 8;
-
-// The leading decimal number of a text (blanks before it skipped, an optional sign), bounded to
-// lo..hi; a text without digits counts as 0.
-int LeadingNumber(std::string_view text, int lo, int hi) {
-    std::size_t pos = text.find_first_not_of(' ');
-    if (pos == std::string_view::npos) return std::clamp(0, lo, hi);
-    bool negative = false;
-    if (text[pos] == '-' || text[pos] == '+') negative = text[pos++] == '-';
-    long value = 0;
-    for (; pos < text.size() && std::isdigit(static_cast<unsigned char>(text[pos])); ++pos) {
-        value = std::min(value * 10 + (text[pos] - '0'), 100000L);  // far beyond any bound
-    }
-    return static_cast<int>(std::clamp(negative ? -value : value, long{lo}, long{hi}));
-}
 
 std::uint8_t ByteOf(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
 
@@ -78,28 +58,13 @@ std::uint8_t FlagByte(const PhoneEntry& entry) {
     return flags;
 }
 
-std::string ReadText(const ConfigBuffer& buffer, std::size_t offset, std::size_t width) {
-    std::string bytes;
-    for (std::size_t i = offset; i < offset + width; ++i) {
-        if (buffer[i] != kFill) bytes += static_cast<char>(buffer[i]);
-    }
-    return Cp1250ToUtf8(bytes);
-}
-
 bool IsDigit(std::uint8_t byte) { return byte >= '0' && byte <= '9'; }
 
 void DecodeRecord(const std::uint8_t* record, CommandRow& row) {
-    const std::size_t output = record[0] - kDigitZero;
-    const std::size_t action = record[1] - kDigitZero;
-    if (output == 0) {
-        row.output = words::kSystem;
-        if (action < words::kSystemActions.size()) row.action = words::kSystemActions[action];
-    } else {
-        if (output < words::kOutputs.size()) row.output = words::kOutputs[output];
-        if (action < words::kOutputActions.size()) row.action = words::kOutputActions[action];
-    }
-    row.confirm = (record[2] & kConfirmBit) ? words::kYes : words::kNo;
-    row.time = std::to_string((record[2] & ~kConfirmBit & 0xFF) - kTimeBias);
+    if (const char* output = OutputWord(record[0])) row.output = output;
+    if (const char* action = ActionWord(record[0], record[1])) row.action = action;
+    row.confirm = ConfirmOf(record[2]);
+    row.time = std::to_string(TimeOf(record[2]));
 }
 
 }  // namespace
@@ -158,7 +123,7 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
     if (CheckBuffer(buffer)) return false;
 
     for (int r = 0; r < kCommandRows; ++r) {
-        setup.commandTable[static_cast<std::size_t>(r)].smsText = ReadText(
+        setup.commandTable[static_cast<std::size_t>(r)].smsText = ReadTextField(
             buffer, kSmsTextOffset + kSmsTextWidth * static_cast<std::size_t>(r), kSmsTextWidth);
     }
     InputSettings& in = setup.inputSettings;
@@ -174,12 +139,12 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
         const std::size_t record = kRecordOffset + kRecordSize * static_cast<std::size_t>(r);
         DecodeRecord(&buffer[record], setup.commandTable[static_cast<std::size_t>(r)]);
     }
-    setup.creditCode = ReadText(buffer, kCreditCodeOffset, kCreditCodeWidth);
+    setup.creditCode = ReadTextField(buffer, kCreditCodeOffset, kCreditCodeWidth);
 
     for (int i = 0; i < kPhoneEntries; ++i) {
         PhoneEntry& entry = setup.phoneList[static_cast<std::size_t>(i)];
-        entry.number = ReadText(buffer, kNumberOffset + kNumberWidth * static_cast<std::size_t>(i),
-                                kNumberWidth);
+        entry.number = ReadTextField(
+            buffer, kNumberOffset + kNumberWidth * static_cast<std::size_t>(i), kNumberWidth);
         const std::uint8_t flags = buffer[kFlagsOffset + static_cast<std::size_t>(i)];
         for (int cell = 1; cell < kPhoneCells; ++cell) {
             const bool set = flags & kCellMask[static_cast<std::size_t>(cell)];
@@ -187,10 +152,44 @@ bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
         }
     }
     for (int k = 0; k < kMessageTexts; ++k) {
-        setup.messageTexts.Text(k) =
-            ReadText(buffer, kTextOffset + kTextWidth * static_cast<std::size_t>(k), kTextWidth);
+        setup.messageTexts.Text(k) = ReadTextField(
+            buffer, kTextOffset + kTextWidth * static_cast<std::size_t>(k), kTextWidth);
     }
     return true;
+}
+
+std::string ReadTextField(const ConfigBuffer& buffer, std::size_t offset, std::size_t width) {
+    std::string bytes;
+    for (std::size_t i = offset; i < offset + width; ++i) {
+        if (buffer.at(i) != kFill) bytes += static_cast<char>(buffer[i]);
+    }
+    return Cp1250ToUtf8(bytes);
+}
+
+int TimeOf(std::uint8_t timeByte) { return (timeByte & ~kConfirmBit & 0xFF) - kTimeBias; }
+
+const char* ConfirmOf(std::uint8_t timeByte) {
+    return (timeByte & kConfirmBit) ? words::kYes : words::kNo;
+}
+
+const char* OutputWord(std::uint8_t outputCode) {
+    const std::size_t code = outputCode - kDigitZero;
+    return code < words::kOutputs.size() ? words::kOutputs[code] : nullptr;
+}
+
+// Code 0 is SYSTEM with its functions; any other output code, known or not, switches.
+const char* ActionWord(std::uint8_t outputCode, std::uint8_t actionCode) {
+    const std::size_t code = actionCode - kDigitZero;
+    if (outputCode == kDigitZero) {
+        return code < words::kSystemActions.size() ? words::kSystemActions[code] : nullptr;
+    }
+    return code < words::kOutputActions.size() ? words::kOutputActions[code] : nullptr;
+}
+
+const char* StoredActionWord(std::uint8_t outputCode, std::uint8_t actionCode) {
+    if (const char* word = ActionWord(outputCode, actionCode)) return word;
+    const std::uint8_t otherTable = outputCode == kDigitZero ? kDigitZero + 1 : kDigitZero;
+    return ActionWord(otherTable, actionCode);
 }
 
 }  // namespace kdx

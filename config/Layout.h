@@ -80,6 +80,10 @@ inline constexpr std::uint8_t kFlagBit4 = 0x10;
 inline constexpr std::uint8_t kFlagIn1 = 0x20;
 inline constexpr std::uint8_t kFlagIn2 = 0x40;
 inline constexpr std::uint8_t kFlagSys = 0x80;
+// By phone cell: 1 flagCall to 7 flagMonitor, then 8 flagBit4, which is only ever decoded.
+inline constexpr std::uint8_t kCellMask[kPhoneCells] = {
+    0, kFlagCall, kFlagSms, kFlagIn1, kFlagIn2, kFlagSys, kFlagRing, kFlagMonitor, kFlagBit4};
+inline constexpr int kBit4Cell = 8;
 
 }  // namespace layout
 }  // namespace kdx

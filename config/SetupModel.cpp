@@ -1,5 +1,8 @@
 #include "config/SetupModel.h"
 
+#include <algorithm>
+#include <span>
+
 namespace kdx {
 namespace {
 
@@ -43,6 +46,32 @@ void SetupModel::ResetCommandTable() {
 
 void SetupModel::ResetMessageTexts() {
     messageTexts = MessageTexts{"KDX-17 :", "Poplach IN1", "Poplach IN2", "", ""};
+}
+
+SetupModel StartSetup() {
+    SetupModel setup;
+    setup.outputDefaults = kOutputsComposedBase;
+    return setup;
+}
+
+bool ActionFitsOutput(std::string_view output, std::string_view action) {
+    const auto& table = output == words::kSystem
+                            ? std::span<const char* const>(words::kSystemActions)
+                            : std::span<const char* const>(words::kOutputActions);
+    return std::any_of(table.begin(), table.end(),
+                       [&](const char* word) { return action == word; });
+}
+
+int LeadingNumber(std::string_view text, int lo, int hi) {
+    std::size_t pos = text.find_first_not_of(' ');
+    if (pos == std::string_view::npos) return std::clamp(0, lo, hi);
+    bool negative = false;
+    if (text[pos] == '-' || text[pos] == '+') negative = text[pos++] == '-';
+    long value = 0;
+    for (; pos < text.size() && text[pos] >= '0' && text[pos] <= '9'; ++pos) {
+        value = std::min(value * 10 + (text[pos] - '0'), 100000L);  // far beyond any bound
+    }
+    return static_cast<int>(std::clamp(negative ? -value : value, long{lo}, long{hi}));
 }
 
 }  // namespace kdx

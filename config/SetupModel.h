@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <string_view>
 
 namespace kdx {
 
@@ -28,6 +29,27 @@ inline constexpr const char* kYes = "ANO";
 inline constexpr const char* kNo = "NE";
 inline constexpr const char* kFlagSet = "0";  // a set flag shows as "0", a clear one as ""
 }  // namespace words
+
+// The grids' titles: row 0 of each grid, then column 0 of the sent-SMS grid's rows.
+namespace titles {
+inline constexpr const char* kCommandTitles[] = {"č.",   "Tvar SMS", "Výstup",
+                                                 "Akce", "Čas/s",    "Oznam"};
+// Also the names of the phone cells 1 to 7 ("CALL" to "Monitor").
+inline constexpr const char* kPhoneTitles[] = {"č.",  "Telefonní č.", "CALL", "SMS",    "IN1",
+                                               "IN2", "SYS",          "Ring", "Monitor"};
+inline constexpr const char* kTextTitles[] = {"Položka", "Tvar odesílané sms"};
+inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1", "Poplach z IN2",
+                                                 "Zklidnění IN1", "Zklidnění IN2"};
+}  // namespace titles
+
+// Whether an action word belongs to the table of the row's output: the system functions to
+// "SYSTEM", the switching actions to the other outputs. A word of the other table is stored
+// by its own code all the same; the module then has no such action for that output.
+bool ActionFitsOutput(std::string_view output, std::string_view action);
+
+// A cell's text read as a number: blanks before it skipped, an optional sign, then the leading
+// digits, bounded to lo..hi; a text without digits counts as 0.
+int LeadingNumber(std::string_view text, int lo, int hi);
 
 // One row of the SMS command table; every cell is the text the grid shows.
 struct CommandRow {
@@ -114,5 +136,9 @@ struct SetupModel {
 
     friend bool operator==(const SetupModel&, const SetupModel&) = default;
 };
+
+// The setup as the window shows it right after start: the panel has composed the outputs, all
+// off (0x7C). What a program without a window starts from.
+SetupModel StartSetup();
 
 }  // namespace kdx

@@ -1,8 +1,5 @@
 // kdx17-sim: a virtual KDX-17 module on a pseudo-terminal, for trying the setup utility without
 // the hardware. Prints the device it serves on the first line and runs until interrupted.
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
@@ -11,7 +8,7 @@
 #include <string>
 #include <string_view>
 
-#include "link/VirtualPorts.h"
+#include "sim/Announcement.h"
 #include "sim/VirtualModule.h"
 
 namespace {
@@ -95,19 +92,6 @@ void Trace(bool fromPc, std::uint8_t byte) {
 
 }  // namespace
 
-// Tells the setup utility's port list about this module; returns the file to remove at exit.
-static std::string Announce(const std::string& devicePath) {
-    ::mkdir(kdx::kVirtualPortDirectory, 0777);
-    ::chmod(kdx::kVirtualPortDirectory, 01777);  // every user's modules, each removing its own
-    const std::string file =
-        std::string(kdx::kVirtualPortDirectory) + "/" + std::to_string(::getpid());
-    FILE* out = std::fopen(file.c_str(), "w");
-    if (!out) return {};
-    std::fprintf(out, "%s\n", devicePath.c_str());
-    std::fclose(out);
-    return file;
-}
-
 int main(int argc, char** argv) {
     VirtualModule::Options options;
     for (int i = 1; i < argc; ++i) {
@@ -165,7 +149,10 @@ int main(int argc, char** argv) {
     }
     std::printf("%s\n", module.DevicePath().c_str());
     std::fflush(stdout);
-    const std::string announcement = Announce(module.DevicePath());
+    const std::string announcement = kdx::sim::Announce(module.DevicePath(), error);
+    if (announcement.empty()) {
+        std::fprintf(stderr, "kdx17-sim: not offered to the setup utility: %s\n", error.c_str());
+    }
 
     const timespec tick{0, 100 * 1000 * 1000};
     while (sigtimedwait(&signals, nullptr, &tick) < 0) {

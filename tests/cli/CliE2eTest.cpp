@@ -1,13 +1,20 @@
 // kdx17 as a user runs it, against the virtual module on a pseudo-terminal.
 #include <gtest/gtest.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 
+#include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <cerrno>
+#include <csignal>
+#include <cstring>
 
-#include "cli/ImageFile.h"
 #include "config/Codec.h"
 #include "sim/VirtualModule.h"
+#include "tests/support/TempFiles.h"
 
 namespace kdx {
 namespace {
@@ -21,7 +28,7 @@ struct Outcome {
     QString err;
 };
 
-class CliE2e : public ::testing::Test {
+class CliE2e : public ::testing::Test, protected test::TempFiles {
   protected:
     void StartModule(VirtualModule::Options options = {}) {
         module = std::make_unique<VirtualModule>(std::move(options));
@@ -30,31 +37,20 @@ class CliE2e : public ::testing::Test {
         port = QString::fromStdString(module->DevicePath());
     }
 
-    Outcome Kdx17(QStringList arguments) {
+    // With a file size limit, a write past it fails as on a file system that just filled.
+    Outcome Kdx17(QStringList arguments, rlim_t fileSizeLimit = RLIM_INFINITY) {
         QProcess process;
+        process.setChildProcessModifier([fileSizeLimit] {
+            const rlimit limit{fileSizeLimit, fileSizeLimit};
+            ::setrlimit(RLIMIT_FSIZE, &limit);
+            ::signal(SIGXFSZ, SIG_IGN);  // the write fails with EFBIG instead
+        });
         process.start(KDX17_CLI, arguments);
         EXPECT_TRUE(process.waitForFinished(60000)) << arguments.join(' ').toStdString();
         return {process.exitCode(), QString::fromUtf8(process.readAllStandardOutput()),
                 QString::fromUtf8(process.readAllStandardError())};
     }
 
-    QString Path(const QString& name) const { return dir.filePath(name); }
-
-    void Save(const QString& name, const ConfigBuffer& image) {
-        QString error;
-        ASSERT_TRUE(SaveImage(Path(name), image, error)) << error.toStdString();
-    }
-    void SaveText(const QString& name, const QByteArray& content) {
-        QFile file(Path(name));
-        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
-        file.write(content);
-    }
-    ConfigBuffer Load(const QString& name) {
-        QString error;
-        return LoadImage(Path(name), error).value_or(ConfigBuffer{});
-    }
-
-    QTemporaryDir dir;
     std::unique_ptr<VirtualModule> module;
     QString port;
 };
@@ -69,7 +65,7 @@ SetupModel Sample() {
 
 TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
     StartModule();
-    Save("sample.json", EncodeSetup(Sample()));
+    MustSave("sample.json", EncodeSetup(Sample()));
 
     const Outcome write = Kdx17({"write", "--port", port, Path("sample.json"), "--verify"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
@@ -81,11 +77,69 @@ TEST_F(CliE2e, ReadWriteAndVerifyRoundTrip) {
     const Outcome read = Kdx17({"read", "--port", port, Path("backup.bin")});
     EXPECT_EQ(read.status, 0) << read.err.toStdString();
     EXPECT_EQ(read.out, "Vyčítání START\nPrenos OK\n");
-    EXPECT_EQ(Load("backup.bin"), module->Memory());
+    EXPECT_EQ(MustLoad("backup.bin"), module->Memory());
 
     const Outcome diff = Kdx17({"diff", Path("sample.json"), Path("backup.bin")});
     EXPECT_EQ(diff.status, 0);
     EXPECT_EQ(diff.out, "obrazy jsou shodné\n");
+}
+
+// A file system that fills while the new file is written: the old file stays as it was, and
+// no temporary file is left beside it.
+class CliFullDisk : public CliE2e, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliFullDisk, KeepsTheOldFile) {
+    VirtualModule::Options options;
+    options.memory = EncodeSetup(Sample());
+    StartModule(options);
+    MustSave("new.bin", EncodeSetup(Sample()));
+    const QString old = Path(QString("old.") + GetParam());
+    MustSave("old." + QString(GetParam()), EncodeSetup(SetupModel{}));
+    QFile file(old);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray before = file.readAll();
+    file.close();
+
+    const QStringList arguments = QString(GetParam()) == "txt"
+                                      ? QStringList{"convert", Path("new.bin"), old}
+                                      : QStringList{"read", "--port", port, old};
+    const Outcome outcome = Kdx17(arguments, 512);
+    EXPECT_NE(outcome.status, 0);
+    // The system's reason, in the locale the program runs in.
+    EXPECT_TRUE(outcome.err.contains(QString::fromLocal8Bit(std::strerror(EFBIG))))
+        << outcome.err.toStdString();
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), before);
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files),
+              (QStringList{"new.bin", old.section('/', -1)}));
+}
+
+// "txt" by convert, "bin" by read.
+INSTANTIATE_TEST_SUITE_P(ConvertAndRead, CliFullDisk, ::testing::Values("txt", "bin"));
+
+// What is not a small regular file is refused at once with its reason, never read without end
+// or waited on.
+TEST_F(CliE2e, InputsThatAreNoFilesAreRefusedAtOnce) {
+    QFile::link("/dev/zero", Path("zero.bin"));
+    ::mkfifo(QFile::encodeName(Path("fifo.txt")).constData(), 0600);
+    QDir().mkdir(Path("dir.json"));
+    QFile big(Path("big.json"));
+    ASSERT_TRUE(big.open(QIODevice::WriteOnly) && big.resize(2'000'000));
+    // The system calls it a regular file; reading it fails.
+    QFile::link("/proc/self/mem", Path("mem.bin"));
+    const std::pair<const char*, const char*> cases[] = {
+        {"zero.bin", "není obyčejný soubor"}, {"fifo.txt", "není obyčejný soubor"},
+        {"dir.json", "je to adresář"},        {"big.json", "soubor má 2000000 bajtů"},
+        {"mem.bin", "chyba čtení"},           {"missing.bin", "soubor neexistuje"}};
+    for (const auto& [name, message] : cases) {
+        QElapsedTimer clock;
+        clock.start();
+        const Outcome show = Kdx17({"show", Path(name)});
+        EXPECT_LT(clock.elapsed(), 2000) << name;
+        EXPECT_EQ(show.status, 2) << name;
+        EXPECT_TRUE(show.err.startsWith("kdx17: " + Path(name) + ": " + message))
+            << show.err.toStdString();
+    }
 }
 
 TEST_F(CliE2e, AFaultDuringReadLeavesNoFile) {
@@ -119,7 +173,7 @@ TEST_P(CliRead, SavesOnlyAWholeMemory) {
     EXPECT_TRUE(read.err.contains(GetParam().message)) << read.err.toStdString();
     EXPECT_EQ(QFile::exists(Path(GetParam().file)), GetParam().status == 0);
     if (GetParam().status == 0) {
-        EXPECT_EQ(Load(GetParam().file), module->Memory());
+        EXPECT_EQ(MustLoad(GetParam().file), module->Memory());
     }
 }
 
@@ -132,7 +186,7 @@ INSTANTIATE_TEST_SUITE_P(
 
 TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {
     StartModule();
-    Save("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
+    MustSave("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
     const Outcome write = Kdx17({"write", "--port", port, Path("erased.bin"), "--verify"});
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_TRUE(write.out.endsWith("ověření OK\n")) << write.out.toStdString();
@@ -153,7 +207,7 @@ TEST_P(CliBadFiles, AreRefusedBeforeAnythingIsSent) {
     options.memory = EncodeSetup(Sample());
     options.trace = [&wire](bool fromPc, std::uint8_t byte) { wire.emplace_back(fromPc, byte); };
     StartModule(options);
-    SaveText(GetParam().file, GetParam().content);
+    WriteFile(GetParam().file, GetParam().content);
     const Outcome write = Kdx17({"write", "--port", port, Path(GetParam().file)});
     EXPECT_EQ(write.status, 2);
     EXPECT_TRUE(write.err.contains(GetParam().message)) << write.err.toStdString();
@@ -195,7 +249,7 @@ TEST_F(CliE2e, WriteWaitsForTheLinkTest) {
     VirtualModule::Options options;
     options.faults = {{Fault::Kind::kNoAnswer, 1}};
     StartModule(options);
-    Save("sample.bin", EncodeSetup(Sample()));
+    MustSave("sample.bin", EncodeSetup(Sample()));
     const Outcome write = Kdx17({"write", "--port", port, Path("sample.bin")});
     EXPECT_EQ(write.status, 1);
     EXPECT_EQ(write.out, "TEST ERROR\n");

@@ -12,13 +12,6 @@ namespace {
 
 using namespace layout;
 
-// The default setup as right after start, once the panel has composed the outputs (all off).
-SetupModel StartSetup() {
-    SetupModel setup;
-    setup.outputDefaults = kOutputsComposedBase;
-    return setup;
-}
-
 TEST(Encode, DefaultSetupGivesTheGoldenImage) {
     const ConfigBuffer golden = test::GoldenImage();
     ASSERT_EQ(golden.size(), 1024u);

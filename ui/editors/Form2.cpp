@@ -73,19 +73,8 @@ bool IsRefusedPulseText(const QString& text) {
     return false;
 }
 
-// The field's value as a number: leading blanks, an optional sign, then digits; no digits is 0.
 bool ExceedsPulseMax(const QString& text) {
-    qsizetype pos = 0;
-    while (pos < text.size() && text[pos] == u' ') ++pos;
-    bool negative = false;
-    if (pos < text.size() && (text[pos] == u'-' || text[pos] == u'+')) {
-        negative = text[pos++] == u'-';
-    }
-    int value = 0;
-    for (; pos < text.size() && IsDigit(text[pos]); ++pos) {
-        value = std::min(value * 10 + (text[pos].unicode() - u'0'), 1000);  // beyond the bound
-    }
-    return !negative && value > texts::kPulseMax;
+    return LeadingNumber(text.toStdString(), 0, texts::kPulseMax + 1) > texts::kPulseMax;
 }
 
 }  // namespace

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "config/SetupModel.h"
+
 // Every text the main window shows or logs, exactly as the user sees it (UTF-8).
 namespace kdx::texts {
 
@@ -93,12 +95,9 @@ inline constexpr const char* kOff = "0";
 inline constexpr const char* kOn = "1";
 
 // Grid titles: row 0, then column 0 of grid3's data rows.
-inline constexpr const char* kCommandTitles[] = {"č.",   "Tvar SMS", "Výstup",
-                                                 "Akce", "Čas/s",    "Oznam"};
-inline constexpr const char* kPhoneTitles[] = {"č.",  "Telefonní č.", "CALL", "SMS",    "IN1",
-                                               "IN2", "SYS",          "Ring", "Monitor"};
-inline constexpr const char* kTextTitles[] = {"Položka", "Tvar odesílané sms"};
-inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1", "Poplach z IN2",
-                                                 "Zklidnění IN1", "Zklidnění IN2"};
+using titles::kCommandTitles;
+using titles::kPhoneTitles;
+using titles::kTextRowTitles;
+using titles::kTextTitles;
 
 }  // namespace kdx::texts

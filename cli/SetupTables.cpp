@@ -1,7 +1,9 @@
-#include "cli/ShowSetup.h"
+#include "cli/SetupTables.h"
 
 #include <QStringList>
 #include <vector>
+
+#include "cli/MemoryFields.h"
 
 namespace kdx {
 namespace {
@@ -30,30 +32,31 @@ QString Table(const QString& title, const std::vector<QStringList>& rows) {
     return text + "\n";
 }
 
-QString Bool(bool yes) { return yes ? "ANO" : "NE"; }
+QString Bool(bool yes) { return yes ? words::kYes : words::kNo; }
+
+QStringList Titles(const auto& row) { return QStringList(std::begin(row), std::end(row)); }
 
 }  // namespace
 
-QString ShowSetup(const SetupModel& setup) {
-    std::vector<QStringList> commands{{"č.", "Tvar SMS", "Výstup", "Akce", "Čas/s", "Oznam"}};
+QString SetupAsTables(const SetupModel& setup) {
+    std::vector<QStringList> commands{Titles(titles::kCommandTitles)};
     for (int r = 0; r < kCommandRows; ++r) {
         const CommandRow& row = setup.commandTable[static_cast<std::size_t>(r)];
+        const std::string note = ActionNote(row.output, row.action);
         commands.push_back({QString::number(r + 1), Q(row.smsText), Q(row.output), Q(row.action),
-                            row.time.empty() ? "0" : Q(row.time), Q(row.confirm)});
+                            row.time.empty() ? "0" : Q(row.time), Q(row.confirm),
+                            note.empty() ? "" : "(" + Q(note) + ")"});
     }
-    std::vector<QStringList> phones{
-        {"č.", "Telefonní č.", "CALL", "SMS", "IN1", "IN2", "SYS", "Ring", "Monitor"}};
+    std::vector<QStringList> phones{Titles(titles::kPhoneTitles)};
     for (int i = 0; i < kPhoneEntries; ++i) {
         const PhoneEntry& entry = setup.phoneList[static_cast<std::size_t>(i)];
         QStringList row{QString::number(i + 1), Q(entry.number)};
         for (int cell = 1; cell <= 7; ++cell) row << Q(entry.Cell(cell));
         phones.push_back(row);
     }
-    const char* textTitles[kMessageTexts] = {"Název pageru", "Poplach z IN1", "Poplach z IN2",
-                                             "Zklidnění IN1", "Zklidnění IN2"};
-    std::vector<QStringList> texts{{"Položka", "Tvar odesílané sms"}};
+    std::vector<QStringList> texts{Titles(titles::kTextTitles)};
     for (int k = 0; k < kMessageTexts; ++k)
-        texts.push_back({textTitles[k], Q(setup.messageTexts.Text(k))});
+        texts.push_back({titles::kTextRowTitles[k], Q(setup.messageTexts.Text(k))});
 
     const InputSettings& in = setup.inputSettings;
     auto input = [](const char* name, int polarity, int insensitivity) -> QStringList {
