@@ -1,6 +1,6 @@
 #include <QApplication>
 
-#include "ui/main/Form1.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/Module10.h"
 
 int main(int argc, char* argv[]) {
@@ -8,7 +8,7 @@ int main(int argc, char* argv[]) {
     // Wayland shells find the window's icon and name through its desktop entry.
     QGuiApplication::setDesktopFileName(KDX_APP_ID);
     kdx::Module10 module;
-    kdx::Form1 form(module);
-    form.show();
+    kdx::MainWindow window(module);
+    window.show();
     return app.exec();
 }

@@ -1,0 +1,149 @@
+// The program's window: setup files opened and saved through the menu's code, and dropped.
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QUrl>
+
+#include "config/Codec.h"
+#include "files/ImageFile.h"
+#include "ui/main/Form1.h"
+#include "ui/main/Grid.h"
+#include "ui/main/MainWindow.h"
+#include "ui/main/Module10.h"
+#include "ui/main/TextBox.h"
+
+using namespace kdx;
+
+namespace {
+
+SetupModel Sample() {
+    SetupModel setup;
+    setup.commandTable[1] = CommandRow{"SVETLO", "RELE2", "IMPULS", "12", "ANO"};
+    setup.phoneList[0].number = "+420603123456";
+    setup.messageTexts.pagerName = "Chata";
+    setup.sysValue = "7";
+    return setup;
+}
+
+QByteArray TxtWith300() {
+    QByteArray text;
+    for (int i = 0; i < 1024; ++i) text += (i == 700 ? "300" : "0") + QByteArray("\r\n");
+    return text;
+}
+
+}  // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+    QTemporaryDir dir;
+    std::unique_ptr<Module10> module;
+    std::unique_ptr<MainWindow> window;
+
+    QString Path(const QString& name) const { return dir.filePath(name); }
+    void Write(const QString& name, const QByteArray& content) {
+        QFile file(Path(name));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(content);
+    }
+    QString LastLog() const {
+        return window->Client().Text2->Text().section("\r\n", 0, 0).section(" --> ", 1);
+    }
+
+  private slots:
+    void init() {
+        module = std::make_unique<Module10>([] { return QTime(10, 0, 0); });
+        window = std::make_unique<MainWindow>(*module, PortMap(QStringList{}));
+        window->show();
+    }
+    void cleanup() {
+        window.reset();
+        module.reset();
+    }
+
+    void opensEachFormatAsAfterARead_data() {
+        QTest::addColumn<QString>("name");
+        QTest::newRow("json") << "a.json";
+        QTest::newRow("bin") << "a.bin";
+        QTest::newRow("txt") << "a.txt";
+    }
+    void opensEachFormatAsAfterARead() {
+        QFETCH(QString, name);
+        FileError error;
+        QVERIFY(SaveSetup(Path(name), Sample(), error));
+        QVERIFY(window->OpenFile(Path(name)));
+        QCOMPARE(module->buffer, EncodeSetup(Sample()));
+        QCOMPARE(module->setup, Sample());
+        QCOMPARE(window->Client().grid1->TextMatrix(2, 1), " SVETLO");  // as the view shows texts
+        QCOMPARE(window->Client().sys->text(), "7");
+        QCOMPARE(LastLog(), "otevřen soubor " + name);
+    }
+
+    void aRefusedFileChangesNothing_data() {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("why");
+        QTest::newRow("short bin") << "short.bin" << QByteArray(1000, 0) << "1000 bajtů";
+        QTest::newRow("value 300") << "value.txt" << TxtWith300() << "chyba v radku 701!";
+        QTest::newRow("unknown output")
+            << "word.json"
+            << R"({"commands":[)" + QByteArray("{},").repeated(19) + R"({"output":"RELE9"}]})"
+            << "RELE9";
+        QTest::newRow("erased bin")
+            << "erased.bin" << QByteArray(1024, '\xFF') << "nelze dekódovat";
+    }
+    void aRefusedFileChangesNothing() {
+        QFETCH(QString, name);
+        QFETCH(QByteArray, content);
+        QFETCH(QString, why);
+        Write(name, content);
+        module->buffer = {1, 2, 3};
+        const SetupModel before = module->setup;
+        const QString shown = window->Client().grid1->TextMatrix(1, 1);
+        QVERIFY(!window->OpenFile(Path(name)));
+        QCOMPARE(module->buffer, (ConfigBuffer{1, 2, 3}));
+        QCOMPARE(module->setup, before);
+        QCOMPARE(window->Client().grid1->TextMatrix(1, 1), shown);
+        QVERIFY2(LastLog().startsWith("soubor nelze otevřít: ") && LastLog().contains(why),
+                 qPrintable(LastLog()));
+    }
+
+    void savedAndReopenedGivesTheSameSetup() {
+        module->setup = Sample();
+        QVERIFY(window->SaveFile(Path("saved.json")));
+        QCOMPARE(module->buffer, EncodeSetup(Sample()));  // encoded as "setup to buffer" does
+        QCOMPARE(LastLog(), "uloženo do souboru saved.json");
+        module->setup = SetupModel();
+        QVERIFY(window->OpenFile(Path("saved.json")));
+        QCOMPARE(module->setup, Sample());
+    }
+
+    void aFailedSaveSaysSo() {
+        QVERIFY(!window->SaveFile(Path("missing-folder/new.json")));
+        QVERIFY(LastLog().startsWith("soubor nelze uložit: "));
+    }
+
+    void aDroppedFileIsOpened() {
+        FileError error;
+        QVERIFY(SaveSetup(Path("dropped.bin"), Sample(), error));
+        QMimeData data;
+        data.setUrls({QUrl::fromLocalFile(Path("dropped.bin"))});
+        const QPoint at = window->rect().center();
+        QDragEnterEvent enter(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &enter);
+        QVERIFY(enter.isAccepted());
+        QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
+        QApplication::sendEvent(window.get(), &drop);
+        QCOMPARE(module->setup, Sample());
+    }
+
+    void theClientAreaKeepsItsSizeUnderTheMenuBar() {
+        QCOMPARE(window->centralWidget(), &window->Client());
+        QCOMPARE(window->Client().size(), window->Client().minimumSize());
+        QVERIFY(window->Client().geometry().top() >= window->menuWidget()->height());
+    }
+};
+
+QTEST_MAIN(MainWindowTest)
+#include "MainWindowTest.moc"

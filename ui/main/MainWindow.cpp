@@ -1,0 +1,129 @@
+#include "ui/main/MainWindow.h"
+
+#include <QDir>
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QIcon>
+#include <QLayout>
+#include <QMenuBar>
+#include <QMessageBox>
+#include <QMimeData>
+
+#include "config/Codec.h"
+#include "files/ImageFile.h"
+#include "ui/main/Form1.h"
+#include "ui/main/Module10.h"
+#include "ui/main/Texts.h"
+
+namespace kdx {
+namespace {
+
+// The formats by name, the first one the default for saving.
+const QString kFileFilters =
+    QString(texts::kFilterJson) + ";;" + texts::kFilterBin + ";;" + texts::kFilterTxt;
+
+// The local file a drag carries, if it carries exactly one.
+QString DroppedFile(const QMimeData* data) {
+    if (!data || data->urls().size() != 1 || !data->urls().front().isLocalFile()) return {};
+    return data->urls().front().toLocalFile();
+}
+
+// The ending of the chosen filter ("Nastavení (*.json)" gives ".json").
+QString FilterEnding(const QString& filter) {
+    const qsizetype star = filter.lastIndexOf("*.");
+    return star < 0 ? QString() : filter.mid(star + 1).chopped(1);
+}
+
+}  // namespace
+
+MainWindow::MainWindow(Module10& module, PortMap ports, QWidget* parent)
+    : QMainWindow(parent), module_(module), form_(new Form1(module, std::move(ports), this)) {
+    setCentralWidget(form_);
+    setWindowTitle(form_->windowTitle());
+    QIcon icon;
+    for (int size : {16, 32, 48, 64, 256}) icon.addFile(QString(":/icons/%1.png").arg(size));
+    setWindowIcon(icon);
+    setAcceptDrops(true);
+
+    QMenu* file = menuBar()->addMenu(texts::kMenuFile);
+    openAction = file->addAction(texts::kMenuOpen, QKeySequence::Open, this, &MainWindow::Open);
+    saveAsAction =
+        file->addAction(texts::kMenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
+                        &MainWindow::SaveAs);
+    file->addSeparator();
+    quitAction = file->addAction(texts::kMenuQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), this,
+                                 &QWidget::close);
+    QMenu* help = menuBar()->addMenu(texts::kMenuHelp);
+    aboutAction = help->addAction(texts::kMenuAbout, this, &MainWindow::About);
+
+    // The client area keeps its size; the menu bar comes on top of it.
+    layout()->setSizeConstraint(QLayout::SetFixedSize);
+}
+
+bool MainWindow::OpenFile(const QString& path) {
+    const QString name = QFileInfo(path).fileName();
+    FileError error;
+    auto file = LoadImageFile(path, error);
+    // A .bin or .txt must also decode; a .json was a setup to begin with.
+    SetupModel opened = module_.setup;
+    if (file && file->setup) {
+        opened = *file->setup;
+    } else if (file && !DecodeBuffer(file->image, opened)) {
+        error.message = QString(texts::kNotDecodable).arg(name);
+        file.reset();
+    }
+    if (!file) {
+        module_.LogMessage(QString(texts::kOpenFailed).arg(error.message).toStdString());
+        return false;
+    }
+    module_.TakeOpened(std::move(file->image), std::move(opened));
+    module_.LogMessage(QString(texts::kOpened).arg(name).toStdString());
+    return true;
+}
+
+bool MainWindow::SaveFile(const QString& path) {
+    module_.EncodeSetup();
+    FileError error;
+    if (!SaveSetup(path, module_.setup, error)) {
+        module_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());
+        return false;
+    }
+    module_.LogMessage(QString(texts::kSaved).arg(QFileInfo(path).fileName()).toStdString());
+    return true;
+}
+
+// The dialogs start in the home folder every time: nothing is remembered between runs.
+void MainWindow::Open() {
+    const QString path =
+        QFileDialog::getOpenFileName(this, texts::kOpenTitle, QDir::homePath(),
+                                     QString(texts::kFilterAll) + ";;" + kFileFilters);
+    if (!path.isEmpty()) OpenFile(path);
+}
+
+void MainWindow::SaveAs() {
+    QString filter;
+    QString path = QFileDialog::getSaveFileName(this, texts::kSaveTitle, QDir::homePath(),
+                                                kFileFilters, &filter);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += FilterEnding(filter);
+    SaveFile(path);
+}
+
+void MainWindow::About() {
+    QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+}
+
+void MainWindow::dragEnterEvent(QDragEnterEvent* event) {
+    if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void MainWindow::dropEvent(QDropEvent* event) {
+    const QString path = DroppedFile(event->mimeData());
+    if (path.isEmpty()) return;
+    event->acceptProposedAction();
+    OpenFile(path);
+}
+
+}  // namespace kdx

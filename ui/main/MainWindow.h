@@ -1,0 +1,50 @@
+#pragma once
+
+#include <QMainWindow>
+
+#include "link/qt/PortMap.h"
+
+class QAction;
+
+namespace kdx {
+
+class Form1;
+class Module10;
+
+// The program's window: the main window's client area, exactly as laid out, under a menu bar
+// that opens and saves setup files and tells about the program. A file dropped on the window
+// is opened too.
+class MainWindow : public QMainWindow {
+    Q_OBJECT
+  public:
+    explicit MainWindow(Module10& module, PortMap ports = PortMap(), QWidget* parent = nullptr);
+
+    Form1& Client() const { return *form_; }
+
+    // A file of any of the three formats. It is checked whole first: a refused one changes
+    // nothing and the log says why; an accepted one becomes the buffer and the setup, shown as
+    // after a read. False when refused.
+    bool OpenFile(const QString& path);
+    // The setup, encoded into the buffer as "setup to buffer" does, saved safely; the log says
+    // how it went. False when the file could not be written (an old one is left as it was).
+    bool SaveFile(const QString& path);
+
+    QAction* openAction;
+    QAction* saveAsAction;
+    QAction* quitAction;
+    QAction* aboutAction;
+
+  protected:
+    void dragEnterEvent(QDragEnterEvent* event) override;
+    void dropEvent(QDropEvent* event) override;
+
+  private:
+    void Open();
+    void SaveAs();
+    void About();
+
+    Module10& module_;
+    Form1* form_;
+};
+
+}  // namespace kdx
