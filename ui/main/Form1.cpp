@@ -12,6 +12,7 @@
 #include <QStatusBar>
 #include <QValidator>
 #include <algorithm>
+#include <climits>
 #include <cstdint>
 
 #include "config/BufferText.h"
@@ -91,10 +92,7 @@ QPushButton* MakeOutputButton(QWidget* parent) {
 
 // A caption read as a number: its leading integer, 0 when it has none.
 int CaptionValue(const QString& caption) {
-    const QString text = caption.trimmed();
-    qsizetype end = text.startsWith('-') || text.startsWith('+') ? 1 : 0;
-    while (end < text.size() && text[end] >= '0' && text[end] <= '9') ++end;
-    return text.left(end).toInt();  // "", "-" and "+" give 0
+    return LeadingNumber(caption.trimmed().toStdString(), INT_MIN, INT_MAX);
 }
 
 int SliderPosition(int insensitivity) {
