@@ -1,4 +1,6 @@
 #include <QApplication>
+#include <QLibraryInfo>
+#include <QTranslator>
 
 #include "ui/main/MainWindow.h"
 #include "ui/main/Module10.h"
@@ -7,6 +9,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Wayland shells find the window's icon and name through its desktop entry.
     QGuiApplication::setDesktopFileName(KDX_APP_ID);
+    // Qt's own dialogs speak Czech like the program, where Qt's translations are installed.
+    QTranslator qtTexts;
+    if (qtTexts.load(QLocale(QLocale::Czech), "qtbase", "_",
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+        QApplication::installTranslator(&qtTexts);
+    }
     kdx::Module10 module;
     kdx::MainWindow window(module);
     window.show();

@@ -94,18 +94,31 @@ bool MainWindow::SaveFile(const QString& path) {
     return true;
 }
 
-// The dialogs start in the home folder every time: nothing is remembered between runs.
+// The dialogs start in the home folder every time and offer no history: nothing is remembered
+// between runs.
+QString MainWindow::AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
+                               QString* chosenFilter) {
+    QFileDialog dialog(this,
+                       mode == QFileDialog::AcceptOpen ? texts::kOpenTitle : texts::kSaveTitle,
+                       QDir::homePath(), filters);
+    dialog.setAcceptMode(mode);
+    dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
+                                                       : QFileDialog::AnyFile);
+    dialog.setHistory({});
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) return {};
+    if (chosenFilter) *chosenFilter = dialog.selectedNameFilter();
+    return dialog.selectedFiles().front();
+}
+
 void MainWindow::Open() {
     const QString path =
-        QFileDialog::getOpenFileName(this, texts::kOpenTitle, QDir::homePath(),
-                                     QString(texts::kFilterAll) + ";;" + kFileFilters);
+        AskForFile(QFileDialog::AcceptOpen, QString(texts::kFilterAll) + ";;" + kFileFilters);
     if (!path.isEmpty()) OpenFile(path);
 }
 
 void MainWindow::SaveAs() {
     QString filter;
-    QString path = QFileDialog::getSaveFileName(this, texts::kSaveTitle, QDir::homePath(),
-                                                kFileFilters, &filter);
+    QString path = AskForFile(QFileDialog::AcceptSave, kFileFilters, &filter);
     if (path.isEmpty()) return;
     if (QFileInfo(path).suffix().isEmpty()) path += FilterEnding(filter);
     SaveFile(path);

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QFileDialog>
 #include <QMainWindow>
 
 #include "link/qt/PortMap.h"
@@ -39,6 +40,8 @@ class MainWindow : public QMainWindow {
     void dropEvent(QDropEvent* event) override;
 
   private:
+    QString AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
+                       QString* chosenFilter = nullptr);
     void Open();
     void SaveAs();
     void About();
