@@ -69,6 +69,13 @@ void TransferEngine::BeginWrite(const ConfigBuffer& image, std::string_view star
 
 void TransferEngine::StartTest() {
     if (!Idle()) return;
+    quickTest_ = false;
+    TestStep();
+}
+
+void TransferEngine::StartQuickTest() {
+    if (!Idle()) return;
+    quickTest_ = true;
     TestStep();
 }
 
@@ -77,42 +84,80 @@ void TransferEngine::StartTest() {
 void TransferEngine::OnTransferTimer() {
     timer_.Off();
     if (Idle()) return;  // a tick can only be stale here; nothing runs
-    if (mode_ != kTestMode && !settling_ && comm_.Waiting() > 0) {
-        BeginSettle();  // bytes came in unannounced: give their followers time too
-        return;
-    }
+    // Bytes that came in unannounced are an answer, not an empty poll.
+    if (!settling_ && !TimedBySilence() && comm_.Waiting() > 0) return TakeAnswer();
     settling_ = false;
-    switch (mode_) {
-        case kReadMode:
-            ReadStep();
-            break;
-        case kWriteMode:
-            WriteStep();
-            break;
-        case kTestMode:
-            TestStep();
-            break;
-        default:
-            break;
-    }
+    RunStep();
 }
 
 void TransferEngine::OnBytesArrived() {
-    // The test waits its full time by design: both of the module's ACKs are in by then.
-    if (Idle() || mode_ == kTestMode || settling_) return;
+    // The link test waits its full time by design: both of the module's ACKs are in by then.
+    if (Idle() || (mode_ == kTestMode && !quickTest_)) return;
     // A late notice of bytes that a poll has already taken is no answer.
     if (comm_.Waiting() == 0) return;
-    BeginSettle();
+    TakeAnswer();
 }
 
-void TransferEngine::BeginSettle() {
-    settling_ = true;
-    NoteAnswerTime();
-    Arm(timing_.settle);
+void TransferEngine::RunStep() {
+    switch (mode_) {
+        case kReadMode:
+            return ReadStep();
+        case kWriteMode:
+            return WriteStep();
+        case kTestMode:
+            return TestStep();
+        default:
+            return;
+    }
+}
+
+// Read state 45 and the link test wait for their window to end; only the byte they look for
+// (EM, or the quick check's ACK) ends the wait early, and other bytes do not make it longer.
+bool TransferEngine::TimedBySilence() const {
+    return mode_ == kTestMode || (mode_ == kReadMode && state_ == 45);
+}
+
+void TransferEngine::TakeAnswer() {
+    const microseconds now = clock_.Now();
+    const std::optional<Bytes> chunk = comm_.Input();
+    if (!chunk) return RunStep();  // the line has gone: the step's own poll reports it
+    if (chunk->empty()) return;
+    if (now < tailUntil_) {
+        // The rest of the answer that the previous step went on with: its poll held more than
+        // one byte after all. Anywhere else that step's decision stands and the rest is dropped.
+        if (tailIsDuplicate_) DuplicateAnswer();
+        return;
+    }
+    if (held_.empty()) {
+        answerAt_ = now;
+        NoteAnswerTime();
+    }
+    held_.insert(held_.end(), chunk->begin(), chunk->end());
+    if (Decided()) {
+        settling_ = false;
+        tailUntil_ = answerAt_ + timing_.settle;
+        tailIsDuplicate_ = state_ == 50;
+        return RunStep();
+    }
+    if (!settling_ && !TimedBySilence()) {
+        settling_ = true;
+        Arm(timing_.settle);
+    }
+}
+
+// Whether the bytes held decide the waiting step, whatever else its poll may still take in.
+bool TransferEngine::Decided() const {
+    if (TimedBySilence()) return Contains(held_, mode_ == kTestMode ? kAck : kEm);
+    if (state_ != 50) return Contains(held_, kAck);
+    if (held_.size() > 1) return true;  // more than one byte: the failure is certain
+    // Exactly one byte goes on; a duplicate behind it is still told apart (TakeAnswer). An
+    // answer that ends the transfer waits for the settle: no later step would see one.
+    if (progress_ + 1 == kEndProgress) return false;
+    return mode_ == kReadMode || held_.front() == kAck;
 }
 
 void TransferEngine::ForgetAnswerTimes() {
-    answerTime_ = answerVariation_ = microseconds{0};
+    answerTime_ = answerVariation_ = promptAnswer_ = microseconds{0};
     answerTimed_ = true;
 }
 
@@ -121,6 +166,9 @@ void TransferEngine::NoteAnswerTime() {
     if (answerTimed_) return;
     answerTimed_ = true;
     const microseconds sample = clock_.Now() - sentAt_;
+    if (sentPromptly_ && (promptAnswer_ == microseconds{0} || sample < promptAnswer_)) {
+        promptAnswer_ = sample;
+    }
     if (answerTime_ == microseconds{0}) {
         answerTime_ = std::max(sample, microseconds{1});
         answerVariation_ = sample / 2;
@@ -134,14 +182,25 @@ void TransferEngine::NoteAnswerTime() {
 
 std::chrono::microseconds TransferEngine::SilenceWindow() const {
     if (answerTime_ == microseconds{0}) return timing_.answerWindow;
-    const microseconds window = answerTime_ * 5 / 4 + 4 * answerVariation_;
+    const microseconds window =
+        std::max(answerTime_ * 5 / 4 + std::min(4 * answerVariation_, answerTime_ / 3),
+                 promptAnswer_ * 5 / 4);
     return std::clamp(window, timing_.silenceFloor, timing_.answerWindow);
 }
 
 // ---- shared step operations
 
+// The bytes held ahead of the step come first: its poll takes everything since the last one.
+std::optional<Bytes> TransferEngine::Poll() {
+    auto chunk = comm_.Input();
+    if (chunk) chunk->insert(chunk->begin(), held_.begin(), held_.end());
+    held_.clear();
+    return chunk;
+}
+
 void TransferEngine::Send(std::uint8_t byte) {
     sentAt_ = clock_.Now();
+    sentPromptly_ = sentAt_ - answerAt_ < timing_.settle;
     answerTimed_ = false;
     comm_.Output(byte);  // a failed send is not an error: the next poll finds no answer
 }
@@ -163,10 +222,16 @@ void TransferEngine::Arm(microseconds interval) {
 }
 
 void TransferEngine::EndTransfer() {
-    timer_.Off();
-    settling_ = false;
+    StopWaiting();
     state_ = 0;
     SetProgress(0);
+}
+
+void TransferEngine::StopWaiting() {
+    timer_.Off();
+    held_.clear();
+    settling_ = false;
+    tailUntil_ = microseconds{0};
 }
 
 void TransferEngine::SetProgress(int value) {
@@ -190,7 +255,7 @@ void TransferEngine::ReadStep() {
         case 50: {  // STX sent: a data byte is due
             const auto chunk = Poll();
             if (!chunk) return ReadFailed(Failure::kPortClosed);
-            if (chunk->size() > 1) return ReadFailed(Failure::kDuplicateAnswer);
+            if (chunk->size() > 1) return DuplicateAnswer();
             if (chunk->empty()) {
                 if (++emptyPolls_ >= kReadEmptyPollLimit) return ReadFailed(Failure::kSilence);
                 return Rearm();
@@ -277,10 +342,7 @@ void TransferEngine::WriteStep() {
         case 50: {  // a data byte sent: ACK goes on, EM ends
             const auto chunk = Poll();
             if (!chunk) return WriteFailed(Failure::kPortClosed);
-            if (chunk->size() > 1) {
-                log_.LogMessage(messages::kDuplicateReceive);
-                return WriteFailed(Failure::kDuplicateAnswer);
-            }
+            if (chunk->size() > 1) return DuplicateAnswer();
             if (chunk->empty()) {
                 if (++emptyPolls_ >= kWriteEmptyPollLimit) return WriteFailed(Failure::kSilence);
                 return Rearm();
@@ -311,6 +373,13 @@ void TransferEngine::WriteStep() {
     }
 }
 
+// More than one byte where a data byte or its answer was due.
+void TransferEngine::DuplicateAnswer() {
+    if (mode_ == kReadMode) return ReadFailed(Failure::kDuplicateAnswer);
+    log_.LogMessage(messages::kDuplicateReceive);
+    WriteFailed(Failure::kDuplicateAnswer);
+}
+
 void TransferEngine::WriteSucceeded() {
     log_.LogMessage(messages::kTransferOk);
     EndTransfer();
@@ -339,6 +408,7 @@ void TransferEngine::TestStep() {
 }
 
 void TransferEngine::TestEnded(Failure failure) {
+    StopWaiting();
     state_ = 0;
     log_.LogMessage(failure == Failure::kNone ? messages::kTestOk : messages::kTestError);
     Finish(failure);

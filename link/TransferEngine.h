@@ -50,10 +50,14 @@ class TransferEngine {
     void StartWrite(const ConfigBuffer& image);     // logs "Zápis START"
     void StartRawWrite(const ConfigBuffer& image);  // logs the debug write's start
     void StartTest();
+    // The link test for a program about to transfer: the same bytes, log line and outcome, but
+    // it ends as soon as the module's ACK is in instead of always waiting its full time.
+    void StartQuickTest();
 
     // The timer's tick.
     void OnTransferTimer();
-    // The port has received bytes: the step waiting for them runs one settle time from now.
+    // The port has received bytes: the step waiting for them runs now when they decide it,
+    // else when the settle time after their first byte ends.
     void OnBytesArrived();
 
     int TransferMode() const { return mode_; }
@@ -61,7 +65,8 @@ class TransferEngine {
     int EmptyPolls() const { return emptyPolls_; }
     int Progress() const { return progress_; }
     bool Idle() const { return state_ == 0; }
-    bool Settling() const { return settling_; }
+    // Bytes of an answer have been taken ahead of the step that decides on them.
+    bool Holding() const { return !held_.empty(); }
     // How long read state 45 waits for EM, from what this transfer has measured so far.
     std::chrono::microseconds SilenceWindow() const;
 
@@ -76,6 +81,7 @@ class TransferEngine {
     void WriteFailed(Failure failure);
     void TestEnded(Failure failure);
     void Finish(Failure failure);
+    void DuplicateAnswer();
     // The failure of a poll that found no answer it could use.
     static Failure NoAnswer(const std::optional<Bytes>& chunk) {
         return chunk ? Failure::kNoAcknowledge : Failure::kPortClosed;
@@ -84,12 +90,16 @@ class TransferEngine {
     void BeginWrite(const ConfigBuffer& image, std::string_view startMessage);
     void DropStaleBytes();
     void Send(std::uint8_t byte);
-    std::optional<Bytes> Poll() { return comm_.Input(); }
+    std::optional<Bytes> Poll();
     void Rearm();
     void Arm(std::chrono::microseconds interval);
     void EndTransfer();
+    void StopWaiting();
     void SetProgress(int value);
-    void BeginSettle();
+    void RunStep();
+    bool TimedBySilence() const;
+    void TakeAnswer();
+    bool Decided() const;
     void NoteAnswerTime();
     void ForgetAnswerTimes();
 
@@ -107,13 +117,25 @@ class TransferEngine {
     int progress_ = 0;
     Bytes transferData_;  // read: the bytes received so far; write: the copy being sent
 
+    bool quickTest_ = false;
+    // An answer's bytes taken ahead of its step, which polls them with the rest: the settle
+    // runs from the first of them. After a step that ran on its answer's first bytes, what
+    // comes in until tailUntil_ still belongs to that answer's poll.
+    Bytes held_;
     bool settling_ = false;
-    // The module's answer time: when the PC last sent a byte, whether its answer was timed, and
-    // the smoothed answer time with its variation (none measured yet while answerTime_ is 0).
+    std::chrono::microseconds answerAt_{0};
+    std::chrono::microseconds tailUntil_{0};
+    bool tailIsDuplicate_ = false;  // the step went on because its poll held one byte only
+    // The module's answer time: when the PC last sent a byte, whether it went out the moment
+    // an answer was in, whether its answer was timed, the smoothed answer time with its
+    // variation (none measured yet while answerTime_ is 0), and the shortest answer to a byte
+    // sent the moment an answer was in (0: none yet).
     std::chrono::microseconds sentAt_{0};
+    bool sentPromptly_ = false;
     bool answerTimed_ = true;
     std::chrono::microseconds answerTime_{0};
     std::chrono::microseconds answerVariation_{0};
+    std::chrono::microseconds promptAnswer_{0};
 };
 
 }  // namespace kdx

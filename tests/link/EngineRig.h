@@ -1,5 +1,6 @@
 #pragma once
 
+#include <algorithm>
 #include <chrono>
 #include <deque>
 #include <functional>
@@ -14,6 +15,8 @@
 namespace kdx::test {
 
 using std::chrono::microseconds;
+
+inline constexpr microseconds kFast{1600};  // a fast module's answer time on a real line
 
 class ManualClock : public Clock {
   public:
@@ -108,18 +111,25 @@ struct EngineRig : Owner {
 
     // One tick at the timer's deadline.
     void Tick() {
-        clock.now = timer.deadline;
+        clock.now = std::max(clock.now, timer.deadline);
         engine.OnTransferTimer();
     }
     // One step: a tick, and the settle's tick when bytes were waiting at it.
     void Step() {
         Tick();
-        if (engine.Settling()) Tick();
+        if (engine.Holding()) Tick();
     }
-    // Puts bytes in the port and runs the step that awaits them.
+    // The module's answer comes in a fast module's time after the last step, and the step that
+    // awaits it runs: at once when the bytes decide it, else at its tick. No bytes: the step's
+    // window ends without any.
     void Answer(const Bytes& bytes) {
-        port.incoming.insert(port.incoming.end(), bytes.begin(), bytes.end());
-        Step();
+        if (!bytes.empty()) {
+            clock.now += kFast;
+            port.incoming.insert(port.incoming.end(), bytes.begin(), bytes.end());
+            engine.OnBytesArrived();
+            if (!engine.Holding() && port.incoming.empty()) return;
+        }
+        Tick();
     }
 
     TransferTiming timing;
@@ -131,15 +141,19 @@ struct EngineRig : Owner {
 };
 
 // A module that answers each byte after a fixed latency, in simulated time: its answers and the
-// engine's ticks are delivered in time order, as a real event loop would.
+// engine's ticks are delivered in time order, as a real event loop would. Behind a converter
+// (tick > 0) an answer waits for the next tick of the converter's free-running clock.
 class TimedModule {
   public:
-    TimedModule(EngineRig& rig, microseconds latency, ConfigBuffer memory = {})
+    TimedModule(EngineRig& rig, microseconds latency, ConfigBuffer memory = {},
+                microseconds tick = {})
         : protocol(std::move(memory)), rig_(rig), latency_(latency) {
-        rig.port.module = [this](std::uint8_t byte) {
+        rig.port.module = [this, tick](std::uint8_t byte) {
             if (auto answer = protocol.Receive(byte)) {
                 if (alter) alter(protocol.Answers(), *answer);
-                arrivals_.push_back({rig_.clock.now + latency_, *answer});
+                microseconds at = rig_.clock.now + latency_;
+                if (tick > microseconds{0}) at = (at + tick - microseconds{1}) / tick * tick;
+                arrivals_.push_back({at, *answer});
             }
         };
     }
@@ -150,9 +164,12 @@ class TimedModule {
         while (!rig_.engine.Idle() && (rig_.timer.on || !arrivals_.empty()) && !(stop && stop())) {
             if (!arrivals_.empty() &&
                 (!rig_.timer.on || arrivals_.front().first <= rig_.timer.deadline)) {
-                rig_.clock.now = std::max(rig_.clock.now, arrivals_.front().first);
-                rig_.port.incoming.push_back(arrivals_.front().second);
-                arrivals_.pop_front();
+                const microseconds at = arrivals_.front().first;
+                rig_.clock.now = std::max(rig_.clock.now, at);
+                while (!arrivals_.empty() && arrivals_.front().first == at) {
+                    rig_.port.incoming.push_back(arrivals_.front().second);
+                    arrivals_.pop_front();
+                }
                 rig_.engine.OnBytesArrived();
             } else {
                 rig_.Tick();
