@@ -68,6 +68,7 @@ bool VirtualModule::Start(std::string* error) {
     if (::tcsetattr(slave_, TCSANOW, &raw) != 0) return fail(SystemError("tcsetattr"));
     ::fcntl(master_, F_SETFL, ::fcntl(master_, F_GETFL) | O_NONBLOCK);
     if (::pipe(wake_) != 0) return fail(SystemError("pipe"));
+    started_ = Clock::now();
     thread_ = std::thread(&VirtualModule::Serve, this);
     return true;
 }
@@ -190,7 +191,14 @@ void VirtualModule::React(const Timed& received) {
     }
     txFree_ = std::max(earliest, txFree_) + copies * options_.byteTime;
     // A copy follows its original within a byte time; a converter's FIFO hands both over at once.
-    for (int i = 0; i < copies; ++i) outgoing_.push_back({txFree_, *answer});
+    for (int i = 0; i < copies; ++i) outgoing_.push_back({Delivered(txFree_), *answer});
+}
+
+VirtualModule::Clock::time_point VirtualModule::Delivered(Clock::time_point sent) const {
+    const auto period = std::chrono::duration_cast<Clock::duration>(options_.latencyTimer);
+    if (period <= Clock::duration::zero()) return sent;
+    const auto ticks = (sent - started_ + period - Clock::duration(1)) / period;
+    return started_ + ticks * period;
 }
 
 void VirtualModule::CloseLine() {

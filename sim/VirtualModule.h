@@ -46,6 +46,10 @@ class VirtualModule {
         std::chrono::microseconds reactionDelay{500};
         std::chrono::microseconds byteTime{521};  // 10 bits at 19200 baud
         bool paceIncoming = true;  // false: the PC's bytes arrive the moment they are written
+        // Not zero: the module sits behind a USB serial converter with this latency timer, and
+        // its bytes reach the PC only at the next tick of a clock of this period, free-running
+        // since Start.
+        std::chrono::microseconds latencyTimer{0};
         std::chrono::microseconds lateBy{1000000};  // beyond any window the PC waits
         std::uint8_t wrongByte = 0x15;
         std::vector<Fault> faults;
@@ -80,6 +84,7 @@ class VirtualModule {
     void Serve();
     void TakeFromPc(Clock::time_point now);
     void React(const Timed& received);
+    Clock::time_point Delivered(Clock::time_point sent) const;
     void CloseLine();
     void LoadMemory(std::vector<std::uint8_t> memory);
     void SaveImage();
@@ -101,6 +106,7 @@ class VirtualModule {
     std::deque<Timed> outgoing_;  // answers, at the time they have arrived at the PC
     Clock::time_point rxFree_{};
     Clock::time_point txFree_{};
+    Clock::time_point started_{};  // the converter's clock ticks from here
 };
 
 }  // namespace kdx::sim

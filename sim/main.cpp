@@ -37,6 +37,8 @@ constexpr const char* kUsage =
     "  --wrong BYTE      the byte a wrong answer sends (default 0x15)\n"
     "  --instant-rx      take the PC's bytes the moment they are written, not one byte time\n"
     "                    later as over a real line\n"
+    "  --latency MS      behind a USB converter with this latency timer: the module's bytes\n"
+    "                    reach the PC only at the next tick of a clock of this period\n"
     "  --trace           print every byte on the line to stderr\n"
     "  --help            this text\n"
     "  --version         the program's version\n";
@@ -116,6 +118,8 @@ int main(int argc, char** argv) {
             options.imagePath = value;
         } else if (arg == "--delay" && needsValue()) {
             if (!ParseMs(value, options.reactionDelay)) return Usage("bad --delay");
+        } else if (arg == "--latency" && needsValue()) {
+            if (!ParseMs(value, options.latencyTimer)) return Usage("bad --latency");
         } else if (arg == "--late" && needsValue()) {
             if (!ParseMs(value, options.lateBy)) return Usage("bad --late");
         } else if (arg == "--wrong" && needsValue()) {

@@ -190,6 +190,7 @@ struct PaceCase {
     std::chrono::microseconds delay;
     std::size_t etxSent;  // each answered by one ACK
     std::chrono::microseconds lastNoSoonerThan;
+    std::chrono::microseconds latencyTimer{0};
 };
 void PrintTo(const PaceCase& c, std::ostream* os) { *os << c.name; }
 
@@ -199,6 +200,7 @@ TEST_P(PaceTest, AnswersComeNoSoonerThanTheWireAndTheDelayAllow) {
     VirtualModule::Options options;
     options.paceIncoming = GetParam().paceIncoming;
     options.reactionDelay = GetParam().delay;
+    options.latencyTimer = GetParam().latencyTimer;
     Served served(options);
     Line line(served.module.DevicePath());
     ASSERT_TRUE(line.ok());
@@ -214,7 +216,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(PaceCase{"Delay", true, 3ms, 1, 3ms + 2 * kByteTime},
                       // four answers queue behind each other on the module's line
                       PaceCase{"Spacing", true, 500us, 4, 500us + 5 * kByteTime},
-                      PaceCase{"InstantIncoming", false, 0us, 3, 3 * kByteTime}),
+                      PaceCase{"InstantIncoming", false, 0us, 3, 3 * kByteTime},
+                      // held by the converter until its clock's first tick, 100 ms after start
+                      PaceCase{"BehindAConverter", true, 500us, 2, 90ms, 100ms}),
     [](const auto& info) { return std::string(info.param.name); });
 
 struct FaultCase {

@@ -109,6 +109,7 @@ struct Case {
     Log log;
     std::size_t bytes = 0;  // a transfer ended by EM: the data bytes moved
     std::chrono::microseconds delay = 500us;
+    std::chrono::microseconds latencyTimer = 0us;  // behind a USB converter
 };
 void PrintTo(const Case& c, std::ostream* os) { *os << c.name; }
 
@@ -120,6 +121,7 @@ TEST_P(ModuleE2eTest, EndsInItsMessage) {
     options.memory = SampleImage();
     options.faults = c.faults;
     options.reactionDelay = c.delay;
+    options.latencyTimer = c.latencyTimer;
     // A module starved of the CPU on a busy machine must not miss the silence window: these
     // cases test what the engine does with an EM, the window's own size is tested in
     // simulated time.
@@ -186,7 +188,21 @@ INSTANTIATE_TEST_SUITE_P(
         // Every answer after 10 ms, EM included.
         Case{"SlowTest", T, {}, {kTestOk}, 0, 10ms},
         Case{"SlowRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 10ms},
-        Case{"SlowWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 10ms}),
+        Case{"SlowWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 10ms},
+        Case{"SlowReadDuplicate", R, {{K::kDuplicateAnswer, 5}}, {kRd, kRdErr}, 0, 10ms},
+        Case{"SlowWriteDuplicate", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr}, 0, 10ms},
+        // Behind a converter whose latency timer holds every answer up to 16 ms.
+        Case{"ConverterRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 500us, 16ms},
+        Case{"ConverterWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 500us, 16ms},
+        Case{
+            "ConverterReadDuplicate", R, {{K::kDuplicateAnswer, 5}}, {kRd, kRdErr}, 0, 500us, 16ms},
+        Case{"ConverterWriteDuplicate",
+             W,
+             {{K::kDuplicateAnswer, 4}},
+             {kWr, kDup, kWrErr},
+             0,
+             500us,
+             16ms}),
     [](const auto& info) { return std::string(info.param.name); });
 
 }  // namespace
