@@ -5,6 +5,10 @@
 #ifdef Q_OS_UNIX
 #include <unistd.h>
 #endif
+#ifdef Q_OS_LINUX
+#include <linux/serial.h>
+#include <sys/ioctl.h>
+#endif
 
 namespace kdx {
 namespace {
@@ -30,7 +34,21 @@ PortProblem ProblemOf(const QSerialPort& port, const QString& deviceName) {
 
 }  // namespace
 
-QtSerialPort::QtSerialPort(QObject* parent) : QObject(parent) {
+bool RequestLowLatency(PortHandle handle) {
+#ifdef Q_OS_LINUX
+    serial_struct serial{};
+    if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return false;  // not a serial driver
+    serial.flags |= ASYNC_LOW_LATENCY;
+    return ::ioctl(handle, TIOCSSERIAL, &serial) == 0;
+#else
+    // Elsewhere the converter's latency timer is set in its driver's settings.
+    Q_UNUSED(handle);
+    return false;
+#endif
+}
+
+QtSerialPort::QtSerialPort(QObject* parent, LowLatencyRequest requestLowLatency)
+    : QObject(parent), requestLowLatency_(std::move(requestLowLatency)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::BytesArrived);
     // Queued: the error may come from inside a write or read of the port itself, which must not
     // see the port closed under it.
@@ -46,7 +64,10 @@ bool QtSerialPort::Open(const QString& deviceName, PortProblem* problem) {
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (port_.open(QIODevice::ReadWrite)) return true;
+    if (port_.open(QIODevice::ReadWrite)) {
+        lowLatency_ = requestLowLatency_(port_.handle());
+        return true;
+    }
     if (problem) *problem = ProblemOf(port_, deviceName);
     port_.clearError();
     return false;
@@ -55,6 +76,7 @@ bool QtSerialPort::Open(const QString& deviceName, PortProblem* problem) {
 void QtSerialPort::Close() {
     if (port_.isOpen()) port_.close();
     port_.clearError();
+    lowLatency_ = false;
 }
 
 bool QtSerialPort::SetRts(bool on) {

@@ -1,5 +1,7 @@
 // The engine through the Qt serial adapter, its timer and driver, against the virtual module on
 // a pseudo-terminal, in real time.
+#include <unistd.h>
+
 #include <gtest/gtest.h>
 
 #include <QEventLoop>
@@ -33,6 +35,7 @@ struct LinkRig : Owner {
         if (openPort) {
             EXPECT_TRUE(comm.Open(QString::fromStdString(module.DevicePath())));
             EXPECT_FALSE(comm.SetRts(true));  // a pseudo-terminal has no RTS: must not matter
+            EXPECT_FALSE(comm.LowLatency());  // nor a low-latency mode
         }
         QObject::connect(&link, &Link::Finished,
                          [this](const Link::Outcome& outcome) { Finished(outcome, log); });
@@ -90,6 +93,19 @@ TEST(TransferE2eTest, AVanishedPortFailsAtOnceAfterwards) {
     EXPECT_FALSE(rig.comm.Input().has_value());
     rig.engine.StartTest();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kRdErr, kTestErr}));
+}
+
+TEST(TransferE2eTest, OpeningAPortAsksForLowLatency) {
+    VirtualModule module({});
+    ASSERT_TRUE(module.Start());
+    int asked = -1;
+    QtSerialPort port(nullptr, [&](PortHandle handle) {
+        asked = handle;
+        return true;
+    });
+    ASSERT_TRUE(port.Open(QString::fromStdString(module.DevicePath())));
+    EXPECT_TRUE(::isatty(asked));  // the open line's own handle
+    EXPECT_TRUE(port.LowLatency());
 }
 
 TEST(TransferE2eTest, LinkTestWithNoPortFailsAtOnce) {
