@@ -9,6 +9,7 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <cerrno>
+#include <chrono>
 #include <csignal>
 #include <cstring>
 
@@ -243,6 +244,23 @@ TEST_F(CliE2e, TheTraceNamesEveryByteOfALinkTest) {
         if (!line.isEmpty()) lines << QString(line).section(' ', 1, -1, QString::SectionSkipEmpty);
     }
     EXPECT_EQ(lines, (QStringList{"PC->KDX 03", "PC->KDX 03", "KDX->PC 06", "KDX->PC 06"}));
+}
+
+// The check before a write ends with the module's ACK: the write's own ETX follows after the
+// line's quiet time, not after the 500 ms the window's TEST waits.
+TEST_F(CliE2e, WriteStartsRightAfterTheLinkChecksAck) {
+    std::vector<std::chrono::steady_clock::time_point> etx;
+    VirtualModule::Options options;
+    options.faults = {{Fault::Kind::kEarlyEm, 1}};  // the write ends after its first byte
+    options.trace = [&etx](bool fromPc, std::uint8_t byte) {
+        if (fromPc && byte == 0x03) etx.push_back(std::chrono::steady_clock::now());
+    };
+    StartModule(options);
+    MustSave("sample.bin", EncodeSetup(Sample()));
+    const Outcome write = Kdx17({"write", "--port", port, Path("sample.bin")});
+    EXPECT_EQ(write.out, "TEST OK\nZápis (buff to KD) START\nPrenos OK\n");
+    ASSERT_EQ(etx.size(), 3u);  // the check's two, the write's one
+    EXPECT_LT(etx[2] - etx[0], std::chrono::milliseconds(400));
 }
 
 TEST_F(CliE2e, WriteWaitsForTheLinkTest) {
