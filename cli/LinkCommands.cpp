@@ -97,8 +97,8 @@ class Session {
             err << "kdx17: chyba otevreni portu " << device << "!\n";
             return false;
         }
-        link_.Port().SetRts(
-            true);  // as the window does; a line without modem lines refuses, harmlessly
+        // As the window does; a line without modem lines refuses, harmlessly.
+        link_.Port().SetRts(true);
         return true;
     }
 

@@ -15,15 +15,14 @@ Link::Link(MessageLog& log, ProgressDisplay& bar, TransferTiming timing, QObject
 Link::Outcome Link::Run(const std::function<void(TransferEngine&)>& start) {
     Outcome outcome;
     bool ended = false;
-    QEventLoop loop;
-    const auto connection = connect(this, &Link::Finished, &loop, [&](const Outcome& o) {
+    QEventLoop loop;  // the connection goes with it
+    connect(this, &Link::Finished, &loop, [&](const Outcome& o) {
         outcome = o;
         ended = true;
         loop.quit();
     });
     start(engine_);
     if (!ended) loop.exec();
-    disconnect(connection);
     return outcome;
 }
 
