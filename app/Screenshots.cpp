@@ -12,12 +12,12 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "state/Module10.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/editors/Form2.h"
 #include "ui/editors/Form3.h"
 #include "ui/main/Form1.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 
 namespace {
@@ -39,11 +39,11 @@ int main(int argc, char* argv[]) {
         return 2;
     }
     const QDir folder(QString::fromLocal8Bit(argv[1]));
-    kdx::Module10 module([] { return QTime(12, 0, 0); });  // the same pictures every run
-    kdx::MainWindow window(module);
+    kdx::Module10 state([] { return QTime(12, 0, 0); });  // the same pictures every run
+    kdx::MainWindow window(state);
     kdx::Form1& form = window.Client();
-    module.setup.commandTable[3] = {"ZAP RELE1", "RELE1", "IMPULS", "5", "ANO"};
-    module.setup.phoneList[0].number = "+420603123456";
+    state.setup.commandTable[3] = {"ZAP RELE1", "RELE1", "IMPULS", "5", "ANO"};
+    state.setup.phoneList[0].number = "+420603123456";
     form.ShowSetup();
     window.show();
     Settle(window);

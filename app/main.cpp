@@ -2,8 +2,10 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
+#include "app/VirtualModules.h"
+#include "link/qt/Platform.h"
+#include "state/Module10.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/Module10.h"
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
@@ -15,8 +17,8 @@ int main(int argc, char* argv[]) {
                      QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
         QApplication::installTranslator(&qtTexts);
     }
-    kdx::Module10 module;
-    kdx::MainWindow window(module);
+    kdx::Module10 state;
+    kdx::MainWindow window(state, kdx::PortMap(kdx::MachinePorts() + kdx::VirtualModulePorts()));
     window.show();
     return app.exec();
 }

@@ -54,14 +54,13 @@ struct Line {
             std::fprintf(stderr, "kdx17-bench: %s\n", error.c_str());
             std::exit(1);
         }
-        if (!link.Port().Open(QString::fromStdString(module.DevicePath()))) {
+        if (link.Open(QString::fromStdString(module.DevicePath())) != kdx::PortProblem::kNone) {
             std::fprintf(stderr, "kdx17-bench: cannot open %s\n", module.DevicePath().c_str());
             std::exit(1);
         }
-        link.Port().SetRts(true);  // refused by a pseudo-terminal; harmless
     }
 
-    Result Run(const std::function<void(kdx::TransferEngine&)>& start) {
+    Result Run(const std::function<bool(kdx::TransferEngine&)>& start) {
         const auto begin = steady_clock::now();
         const kdx::Link::Outcome outcome = link.Run(start);
         received = outcome.received;
@@ -140,14 +139,15 @@ int main(int argc, char** argv) {
         options.memory = kdx::EncodeSetup(SampleSetup());
         Line line(options);
         for (int run = 0; run < runs; ++run) {
-            Result read = line.Run([](kdx::TransferEngine& engine) { engine.StartRead(); });
+            Result read = line.Run([](kdx::TransferEngine& engine) { return engine.StartRead(); });
             read.ok = read.ok && line.received == line.module.Memory();
             Print(kind.name, "read", read, readFloor);
 
             kdx::SetupModel setup = SampleSetup();
             setup.sysValue = std::to_string(run + 1);  // something new to write
             const kdx::ConfigBuffer image = kdx::EncodeSetup(setup);
-            Result write = line.Run([&](kdx::TransferEngine& engine) { engine.StartWrite(image); });
+            Result write =
+                line.Run([&](kdx::TransferEngine& engine) { return engine.StartWrite(image); });
             write.ok = write.ok && line.module.Memory() == image;
             Print(kind.name, "write", write, writeFloor);
         }

@@ -95,17 +95,16 @@ class Session {
                 << " neexistuje (porty 1 až 6: " << PortNumbersHint() << ")\n";
             return false;
         }
-        if (!link_.Port().Open(device)) {
-            err << "kdx17: chyba otevreni portu " << device << "!\n";
+        if (const PortProblem problem = link_.Open(device); problem != PortProblem::kNone) {
+            err << "kdx17: chyba otevreni portu " << device << ": " << PortProblemText(problem)
+                << "\n";
             return false;
         }
-        // As the window does; a line without modem lines refuses, harmlessly.
-        link_.Port().SetRts(true);
         return true;
     }
 
     // Runs a procedure to its end.
-    Outcome Run(const std::function<void(TransferEngine&)>& start) {
+    Outcome Run(const std::function<bool(TransferEngine&)>& start) {
         // A module may still answer the end of the previous procedure; the line gets quiet
         // first, and the engine drops what came in before it starts.
         if (std::exchange(ranBefore_, true)) {
@@ -154,7 +153,7 @@ class Session {
 
 // The whole memory, or nothing: a read that the module ended early with EM holds only part.
 std::optional<ConfigBuffer> ReadImage(Session& session) {
-    auto outcome = session.Run([](TransferEngine& engine) { engine.StartRead(); });
+    auto outcome = session.Run([](TransferEngine& engine) { return engine.StartRead(); });
     if (!outcome.Succeeded() || outcome.received.size() != layout::kBufferSize) {
         return std::nullopt;
     }
@@ -166,7 +165,7 @@ std::optional<ConfigBuffer> ReadImage(Session& session) {
 int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) {
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
-    const auto outcome = session.Run([](TransferEngine& engine) { engine.StartTest(); });
+    const auto outcome = session.Run([](TransferEngine& engine) { return engine.StartTest(); });
     return outcome.Succeeded() ? kExitOk : kExitLinkFailed;
 }
 
@@ -212,11 +211,12 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
     // The module's ACK is all this check needs; the window's TEST always waits its full time.
-    if (!session.Run([](TransferEngine& engine) { engine.StartQuickTest(); }).Succeeded()) {
+    if (!session.Run([](TransferEngine& engine) { return engine.StartQuickTest(); }).Succeeded()) {
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    if (!session.Run([&](TransferEngine& engine) { engine.StartRawWrite(*image); }).Succeeded()) {
+    if (!session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); })
+             .Succeeded()) {
         err << "kdx17: " << QString::fromUtf8(messages::kPartlyWritten) << "\n";
         return kExitLinkFailed;
     }

@@ -71,20 +71,6 @@ bool WriteAll(QSaveFile& file, const QByteArray& content) {
     return true;
 }
 
-// The setup an image stands for, for a .json. An action code that only the other table has
-// (4 on a relay row) keeps its word, so the file holds what the image holds.
-std::optional<SetupModel> SetupOfImage(const ConfigBuffer& image) {
-    SetupModel setup = StartSetup();
-    if (!DecodeBuffer(image, setup)) return std::nullopt;
-    for (std::size_t r = 0; r < kCommandRows; ++r) {
-        const std::size_t record = layout::kRecordOffset + layout::kRecordSize * r;
-        if (const char* action = StoredActionWord(image[record], image[record + 1])) {
-            setup.commandTable[r].action = action;
-        }
-    }
-    return setup;
-}
-
 }  // namespace
 
 std::optional<QByteArray> ReadRegularFile(const QString& path, FileError& error) {
@@ -220,7 +206,7 @@ bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error)
         case ImageFormat::Txt:
             return ReplaceFile(path, QByteArray::fromStdString(BufferToText(image)), error);
         case ImageFormat::Json:
-            if (const auto setup = SetupOfImage(image)) {
+            if (const auto setup = StoredSetup(image)) {
                 return ReplaceFile(path, SetupToJson(*setup), error);
             }
             return Fail(

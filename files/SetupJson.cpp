@@ -156,46 +156,45 @@ std::array<const char*, 9> AllActions() {
 // texts cut to their fields, numbers bounded to bytes. Only an action keeps its word, where it
 // is one of the tables' words: a row's code for "ZMENA" on "SYSTEM" would read back as MONITOR.
 QByteArray SetupToJson(const SetupModel& setup) {
-    const ConfigBuffer image = EncodeSetup(setup);
-    auto text = [&](std::size_t offset, std::size_t width) {
-        return Q(ReadTextField(image, offset, width));
-    };
+    SetupModel stored = setup;
+    DecodeBuffer(EncodeSetup(setup), stored);  // an encoded setup always decodes
     const auto actions = AllActions();
     QJsonArray commands;
     for (std::size_t r = 0; r < kCommandRows; ++r) {
+        const CommandRow& row = stored.commandTable[r];
         const std::string& action = setup.commandTable[r].action;
-        const std::uint8_t* record = &image[kRecordOffset + kRecordSize * r];
         const bool tableWord = std::find(actions.begin(), actions.end(), action) != actions.end();
-        commands.append(
-            QJsonObject{{"sms", text(kSmsTextOffset + kSmsTextWidth * r, kSmsTextWidth)},
-                        {"output", OutputWord(record[0])},
-                        {"action", tableWord ? Q(action) : StoredActionWord(record[0], record[1])},
-                        {"time", TimeOf(record[2])},
-                        {"confirm", (record[2] & kConfirmBit) != 0}});
+        commands.append(QJsonObject{{"sms", Q(row.smsText)},
+                                    {"output", Q(row.output)},
+                                    {"action", Q(tableWord ? action : row.action)},
+                                    {"time", std::stoi(row.time)},
+                                    {"confirm", row.confirm == words::kYes}});
     }
     QJsonArray phones;
-    for (std::size_t i = 0; i < kPhoneEntries; ++i) {
-        QJsonObject phone{{"number", text(kNumberOffset + kNumberWidth * i, kNumberWidth)}};
+    for (const PhoneEntry& entry : stored.phoneList) {
+        QJsonObject phone{{"number", Q(entry.number)}};
         for (std::size_t f = 0; f < keys::kFlags.size(); ++f) {
-            phone[keys::kFlags[f]] = (image[kFlagsOffset + i] & kCellMask[f + 1]) != 0;
+            phone[keys::kFlags[f]] = !entry.Cell(static_cast<int>(f) + 1).empty();
         }
         phones.append(phone);
     }
     QJsonObject texts;
     for (std::size_t k = 0; k < kMessageTexts; ++k)
-        texts[keys::kTexts[k]] = text(kTextOffset + kTextWidth * k, kTextWidth);
-    auto input = [&](std::size_t polarity) {
-        return QJsonObject{{"polarity", image[polarity]}, {"insensitivity", image[polarity + 1]}};
+        texts[keys::kTexts[k]] = Q(stored.messageTexts.Text(static_cast<int>(k)));
+    auto input = [](int polarity, int insensitivity) {
+        return QJsonObject{{"polarity", polarity}, {"insensitivity", insensitivity}};
     };
-    const QJsonObject root{{"commands", commands},
-                           {"inputs", QJsonObject{{"in1", input(kIn1PolarityOffset)},
-                                                  {"in2", input(kIn2PolarityOffset)}}},
-                           {"sys", image[kSysValueOffset]},
-                           {"outputDefaults", image[kOutputDefaultsOffset]},
-                           {"creditKeepAlive", image[kCreditKeepAliveOffset] == kCreditKeepAliveOn},
-                           {"creditCode", text(kCreditCodeOffset, kCreditCodeWidth)},
-                           {"phones", phones},
-                           {"texts", texts}};
+    const InputSettings& in = stored.inputSettings;
+    const QJsonObject root{
+        {"commands", commands},
+        {"inputs", QJsonObject{{"in1", input(in.in1Polarity, in.in1Insensitivity)},
+                               {"in2", input(in.in2Polarity, in.in2Insensitivity)}}},
+        {"sys", std::stoi(stored.sysValue)},
+        {"outputDefaults", stored.outputDefaults},
+        {"creditKeepAlive", stored.creditKeepAlive},
+        {"creditCode", Q(stored.creditCode)},
+        {"phones", phones},
+        {"texts", texts}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 

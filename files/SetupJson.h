@@ -2,21 +2,11 @@
 
 #include <QByteArray>
 #include <QString>
-#include <array>
 #include <optional>
 
 #include "config/SetupModel.h"
 
 namespace kdx {
-
-// Keys of the file that other views of a setup name their fields by.
-namespace keys {
-// The phone flags, phone cells 1 to 7.
-inline constexpr std::array<const char*, 7> kFlags = {"call", "sms",  "in1",    "in2",
-                                                      "sys",  "ring", "monitor"};
-inline constexpr std::array<const char*, kMessageTexts> kTexts = {"pagerName", "alarmIn1",
-                                                                  "alarmIn2", "calmIn1", "calmIn2"};
-}  // namespace keys
 
 // The setup as a .json file with named fields, for people and scripts to edit.
 QByteArray SetupToJson(const SetupModel& setup);

@@ -36,47 +36,52 @@ TransferEngine::TransferEngine(SerialPort& comm, TransferTimer& timer, MessageLo
 
 // ---- start requests
 
-void TransferEngine::StartRead() {
-    if (!Idle()) return;
+bool TransferEngine::StartRead() {
+    if (!Idle()) return false;
     ForgetAnswerTimes();
     SetProgress(0);
     log_.LogMessage(messages::kReadStart);
     ReadStep();
+    return true;
 }
 
-void TransferEngine::StartWrite(const ConfigBuffer& image) {
-    BeginWrite(image, messages::kWriteStart);
+bool TransferEngine::StartWrite(const ConfigBuffer& image) {
+    return BeginWrite(image, messages::kWriteStart);
 }
 
-void TransferEngine::StartRawWrite(const ConfigBuffer& image) {
-    BeginWrite(image, messages::kRawWriteStart);
+bool TransferEngine::StartRawWrite(const ConfigBuffer& image) {
+    return BeginWrite(image, messages::kRawWriteStart);
 }
 
 // An image of any other size would leave the module with only part of its memory overwritten,
 // so it is refused before a byte goes out.
-void TransferEngine::BeginWrite(const ConfigBuffer& image, std::string_view startMessage) {
-    if (!Idle()) return;
+bool TransferEngine::BeginWrite(const ConfigBuffer& image, std::string_view startMessage) {
+    if (!Idle()) return false;
     SetProgress(0);
     log_.LogMessage(startMessage);
     ForgetAnswerTimes();
     transferData_ = image;
     if (transferData_.size() != layout::kBufferSize) {
         mode_ = kWriteMode;
-        return WriteFailed(Failure::kImageSize);
+        WriteFailed(Failure::kImageSize);
+    } else {
+        WriteStep();
     }
-    WriteStep();
+    return true;
 }
 
-void TransferEngine::StartTest() {
-    if (!Idle()) return;
+bool TransferEngine::StartTest() {
+    if (!Idle()) return false;
     quickTest_ = false;
     TestStep();
+    return true;
 }
 
-void TransferEngine::StartQuickTest() {
-    if (!Idle()) return;
+bool TransferEngine::StartQuickTest() {
+    if (!Idle()) return false;
     quickTest_ = true;
     TestStep();
+    return true;
 }
 
 // ---- timer and arrivals

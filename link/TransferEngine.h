@@ -27,6 +27,7 @@ class TransferEngine {
         kUnexpectedAnswer,  // a write's data byte answered with neither ACK nor EM
         kSilence,           // the empty-poll limit ran out while a data byte was awaited
         kImageSize,         // a write of an image that is not the module's whole memory
+        kBusy,              // refused to start: another procedure was running
     };
 
     // How a procedure ended. A read's bytes are exactly those received: 1024 when the module
@@ -44,15 +45,15 @@ class TransferEngine {
     // Called once at the end of every procedure, after its log lines, with the engine idle.
     void SetFinishedHook(std::function<void(const Outcome&)> hook) { finished_ = std::move(hook); }
 
-    // The start requests. Each is ignored while a procedure runs, which then goes on
-    // undisturbed. A write takes its own copy of the image.
-    void StartRead();
-    void StartWrite(const ConfigBuffer& image);     // logs "Zápis START"
-    void StartRawWrite(const ConfigBuffer& image);  // logs the debug write's start
-    void StartTest();
+    // The start requests; true when the procedure started. Each is refused while a procedure
+    // runs, which then goes on undisturbed. A write takes its own copy of the image.
+    bool StartRead();
+    bool StartWrite(const ConfigBuffer& image);     // logs "Zápis START"
+    bool StartRawWrite(const ConfigBuffer& image);  // logs the debug write's start
+    bool StartTest();
     // The link test for a program about to transfer: the same bytes, log line and outcome, but
     // it ends as soon as the module's ACK is in instead of always waiting its full time.
-    void StartQuickTest();
+    bool StartQuickTest();
 
     // The timer's tick.
     void OnTransferTimer();
@@ -87,7 +88,7 @@ class TransferEngine {
         return chunk ? Failure::kNoAcknowledge : Failure::kPortClosed;
     }
 
-    void BeginWrite(const ConfigBuffer& image, std::string_view startMessage);
+    bool BeginWrite(const ConfigBuffer& image, std::string_view startMessage);
     void DropStaleBytes();
     void Send(std::uint8_t byte);
     std::optional<Bytes> Poll();

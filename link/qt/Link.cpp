@@ -4,26 +4,35 @@
 
 namespace kdx {
 
-Link::Link(MessageLog& log, ProgressDisplay& bar, TransferTiming timing, QObject* parent)
-    : QObject(parent), engine_(tapped_, timer_, log, bar, timing) {
+Link::Link(MessageLog& log, ProgressDisplay& bar, TransferTiming timing, Parts parts,
+           QObject* parent)
+    : QObject(parent),
+      port_(std::move(parts.port)),
+      timer_(std::move(parts.timer)),
+      engine_(tapped_, *timer_, log, bar, timing, *parts.clock) {
     engine_.SetFinishedHook([this](const Outcome& outcome) { emit Finished(outcome); });
     // Ticks run steps, and arriving bytes let the step that awaits them run early.
-    connect(&timer_, &QtTransferTimer::Tick, this, [this] { engine_.OnTransferTimer(); });
-    connect(&comm_, &QtSerialPort::BytesArrived, this, [this] { engine_.OnBytesArrived(); });
+    connect(timer_.get(), &TickTimer::Tick, this, [this] { engine_.OnTransferTimer(); });
+    connect(port_.get(), &SerialDevice::BytesArrived, this, [this] { engine_.OnBytesArrived(); });
+    connect(port_.get(), &SerialDevice::LineGone, this, &Link::LineGone);
 }
 
-Link::Outcome Link::Run(const std::function<void(TransferEngine&)>& start) {
-    Outcome outcome;
-    bool ended = false;
-    QEventLoop loop;  // the connection goes with it
-    connect(this, &Link::Finished, &loop, [&](const Outcome& o) {
-        outcome = o;
-        ended = true;
-        loop.quit();
-    });
-    start(engine_);
-    if (!ended) loop.exec();
-    return outcome;
+PortProblem Link::Open(const QString& device) {
+    if (device.isEmpty()) return PortProblem::kNoDevice;
+    return port_->Open(device);
+}
+
+Link::Outcome Link::Run(const std::function<bool(TransferEngine&)>& start) {
+    std::optional<Outcome> outcome;
+    const auto taken =
+        connect(this, &Link::Finished, this, [&](const Outcome& ended) { outcome = ended; });
+    if (start(engine_) && !outcome) {
+        QEventLoop loop;
+        connect(this, &Link::Finished, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
+    disconnect(taken);
+    return outcome.value_or(Outcome{TransferEngine::kNoMode, TransferEngine::Failure::kBusy, {}});
 }
 
 bool Link::TappedPort::Output(std::uint8_t byte) {

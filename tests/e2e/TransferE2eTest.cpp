@@ -10,6 +10,8 @@
 #include "config/Codec.h"
 #include "link/LogMessages.h"
 #include "link/qt/Link.h"
+#include "link/qt/linux/QtSerialPort.h"
+#include "link/qt/linux/TimerFdTimer.h"
 #include "sim/VirtualModule.h"
 #include "tests/link/EngineRig.h"
 
@@ -26,37 +28,44 @@ const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart), kOk(mes
     kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed),
     kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk), kTestErr(messages::kTestError);
 
-struct LinkRig : Owner {
+// Built here rather than by the platform, so that the tests can look into them.
+struct LinuxParts {
+    Link::Parts Parts() { return {std::move(ownPort_), std::move(ownTimer_)}; }
+
+  private:
+    std::unique_ptr<QtSerialPort> ownPort_ = std::make_unique<QtSerialPort>();
+    std::unique_ptr<TimerFdTimer> ownTimer_ = std::make_unique<TimerFdTimer>();
+
+  public:
+    QtSerialPort& comm = *ownPort_;
+    TimerFdTimer& timer = *ownTimer_;
+};
+
+// The state on the virtual module's pseudo-terminal, in real time.
+struct LinkRig : LinuxParts, StateRig {
     explicit LinkRig(VirtualModule::Options options, bool openPort = true,
                      TransferTiming timing = {})
-        : module(std::move(options)), link(log, log, timing) {
+        : StateRig(Parts(), timing), module(std::move(options)) {
         std::string error;
         EXPECT_TRUE(module.Start(&error)) << error;
         if (openPort) {
-            EXPECT_TRUE(comm.Open(QString::fromStdString(module.DevicePath())));
-            EXPECT_FALSE(comm.SetRts(true));  // a pseudo-terminal has no RTS: must not matter
-            EXPECT_FALSE(comm.LowLatency());  // nor a low-latency mode
+            // A pseudo-terminal refuses RTS and a low-latency mode: neither must matter.
+            EXPECT_EQ(state.link.Open(QString::fromStdString(module.DevicePath())),
+                      PortProblem::kNone);
+            EXPECT_FALSE(comm.LowLatency());
         }
-        QObject::connect(&link, &Link::Finished,
-                         [this](const Link::Outcome& outcome) { Finished(outcome, log); });
     }
 
     // Runs the event loop until the procedure has ended; false when it has not within the limit.
     bool RunUntilIdle(std::chrono::milliseconds limit = 30s) {
         QEventLoop loop;
-        QObject::connect(&link, &Link::Finished, &loop, &QEventLoop::quit);
+        QObject::connect(&state.link, &Link::Finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(limit, &loop, &QEventLoop::quit);
         if (!engine.Idle()) loop.exec();
         return engine.Idle();
     }
-    void StartWrite() { Owner::StartWrite(engine); }
 
     VirtualModule module;
-    Recorder log;
-    Link link;
-    TransferEngine& engine = link.Engine();
-    QtSerialPort& comm = link.Port();
-    QtTransferTimer& timer = link.Timer();
 };
 
 TEST(TransferE2eTest, FullReadGivesTheMemoryByteForByte) {
@@ -67,7 +76,7 @@ TEST(TransferE2eTest, FullReadGivesTheMemoryByteForByte) {
     ASSERT_TRUE(rig.RunUntilIdle());
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk}));
     EXPECT_EQ(rig.buffer, SampleImage());
-    EXPECT_EQ(rig.decoded, 1);
+    EXPECT_EQ(rig.log.decoded, 1);
     EXPECT_EQ(rig.setup.messageTexts.pagerName, "Chata");
     EXPECT_FALSE(rig.timer.IsOn());
 }
@@ -76,7 +85,7 @@ TEST(TransferE2eTest, FullWriteLeavesExactlyTheEncodedImage) {
     LinkRig rig({});  // a new module: all 0xFF
     rig.setup.commandTable[4] = {"Světlo", "RELE2", "IMPULS", "12", "ANO"};
     rig.setup.phoneList[9].number = "+420777000111";
-    rig.StartWrite();
+    rig.state.StartWrite();
     ASSERT_TRUE(rig.RunUntilIdle());
     EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
     EXPECT_EQ(rig.module.Memory(), EncodeSetup(rig.setup));
@@ -103,7 +112,7 @@ TEST(TransferE2eTest, OpeningAPortAsksForLowLatency) {
         asked = handle;
         return true;
     });
-    ASSERT_TRUE(port.Open(QString::fromStdString(module.DevicePath())));
+    ASSERT_EQ(port.Open(QString::fromStdString(module.DevicePath())), PortProblem::kNone);
     EXPECT_TRUE(::isatty(asked));  // the open line's own handle
     EXPECT_TRUE(port.LowLatency());
 }
@@ -148,7 +157,7 @@ TEST_P(ModuleE2eTest, EndsInItsMessage) {
     rig.setup.commandTable[0].smsText = "0123456789ABCDEFGHIJ";  // differs from the memory
     const SetupModel setup = rig.setup;
     if (c.procedure == Procedure::kRead) rig.engine.StartRead();
-    if (c.procedure == Procedure::kWrite) rig.StartWrite();
+    if (c.procedure == Procedure::kWrite) rig.state.StartWrite();
     if (c.procedure == Procedure::kTest) rig.engine.StartTest();
     ASSERT_TRUE(rig.RunUntilIdle(15s)) << "hangs";
     EXPECT_EQ(rig.log.lines, c.log);

@@ -9,8 +9,8 @@
 
 #include "config/Codec.h"
 #include "link/LogMessages.h"
-#include "link/TransferEngine.h"
 #include "sim/ModuleProtocol.h"
+#include "state/Module10.h"
 
 namespace kdx::test {
 
@@ -25,7 +25,7 @@ class ManualClock : public Clock {
 };
 
 // Remembers when it was switched on, so a test can jump straight to its tick.
-class ManualTimer : public TransferTimer {
+class ManualTimer : public TickTimer {
   public:
     explicit ManualTimer(ManualClock& clock) : clock_(clock) {}
     void SetInterval(microseconds value) override { interval = value; }
@@ -44,8 +44,14 @@ class ManualTimer : public TransferTimer {
 };
 
 // A port whose received bytes the test puts in; what the PC sends may feed a module.
-class FakePort : public SerialPort {
+class FakePort : public SerialDevice {
   public:
+    PortProblem Open(const QString&) override {
+        open = true;
+        return PortProblem::kNone;
+    }
+    void Close() override { open = false; }
+    bool IsOpen() const override { return open; }
     bool Output(std::uint8_t byte) override {
         if (!open || !outputWorks) return false;
         sent.push_back(byte);
@@ -67,47 +73,62 @@ class FakePort : public SerialPort {
     std::function<void(std::uint8_t)> module;
 };
 
-class Recorder : public MessageLog, public ProgressDisplay {
+// What a window sees of the state: every log message, every progress value, every decoded setup
+// shown, and every procedure's end.
+class Recorder : public SetupView, public LogView, public ProgressDisplay {
   public:
-    void LogMessage(std::string_view message) override { lines.emplace_back(message); }
+    void CollectIoPanel() override {}
+    void ShowSetup() override { ++decoded; }
+    void ShowLog(const std::string& text) override {
+        // The newest line comes first: "time --> message" and CR LF.
+        const std::string line = text.substr(0, text.find("\r\n"));
+        lines.push_back(line.substr(line.find(" --> ") + 5));
+    }
     void ShowProgress(int value) override { progress.push_back(value); }
 
     std::vector<std::string> lines;  // oldest first
     std::vector<int> progress;       // every value shown
-};
-
-// Does what the program-wide state does around the engine: a write sends the encoded setup, and
-// a read's bytes become the buffer and are decoded.
-struct Owner {
-    void StartWrite(TransferEngine& engine) {
-        if (!engine.Idle()) return;
-        buffer = EncodeSetup(setup);
-        engine.StartWrite(buffer);
-    }
-    void Finished(const TransferEngine::Outcome& outcome, MessageLog& log) {
-        outcomes.push_back(outcome);
-        if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;
-        buffer = outcome.received;
-        if (DecodeBuffer(buffer, setup)) {
-            ++decoded;
-        } else {
-            log.LogMessage(messages::kReadFailed);
-        }
-    }
-
-    SetupModel setup;
-    ConfigBuffer buffer;
     int decoded = 0;
     std::vector<TransferEngine::Outcome> outcomes;
 };
 
-// The engine on a fake port and a manual timer.
-struct EngineRig : Owner {
-    EngineRig() {
-        engine.SetFinishedHook(
-            [this](const TransferEngine::Outcome& outcome) { Finished(outcome, log); });
+// The program-wide state with a recording view attached; its link on the parts given.
+struct StateRig {
+    explicit StateRig(Link::Parts parts, TransferTiming timing = {})
+        : state({}, timing, std::move(parts)) {
+        QObject::connect(&state.link, &Link::Finished,
+                         [this](const Link::Outcome& outcome) { log.outcomes.push_back(outcome); });
     }
-    void StartWrite() { Owner::StartWrite(engine); }
+
+    Recorder log;
+    Module10 state;
+    Module10::Attachment attachment{state.Attach(log, log, log)};
+    TransferEngine& engine = state.link.Engine();
+    SetupModel& setup = state.setup;
+    ConfigBuffer& buffer = state.buffer;
+    std::vector<TransferEngine::Outcome>& outcomes = log.outcomes;
+};
+
+// A fake port and a manual timer and clock for a link; a base of the rig, so that they are there
+// before the state whose link takes them.
+struct ManualParts {
+    Link::Parts Parts() { return {std::move(ownPort_), std::move(ownTimer_), &clock}; }
+
+    const TransferTiming timing;
+    ManualClock clock;
+
+  private:
+    std::unique_ptr<FakePort> ownPort_ = std::make_unique<FakePort>();
+    std::unique_ptr<ManualTimer> ownTimer_ = std::make_unique<ManualTimer>(clock);
+
+  public:
+    FakePort& port = *ownPort_;
+    ManualTimer& timer = *ownTimer_;
+};
+
+// The state's engine on a fake port and a manual timer.
+struct EngineRig : ManualParts, StateRig {
+    EngineRig() : StateRig(Parts(), timing) {}
 
     // One tick at the timer's deadline.
     void Tick() {
@@ -131,13 +152,6 @@ struct EngineRig : Owner {
         }
         Tick();
     }
-
-    TransferTiming timing;
-    ManualClock clock;
-    ManualTimer timer{clock};
-    FakePort port;
-    Recorder log;
-    TransferEngine engine{port, timer, log, log, timing, clock};
 };
 
 // A module that answers each byte after a fixed latency, in simulated time: its answers and the

@@ -25,7 +25,7 @@ enum class Procedure { kRead, kWrite, kTest };
 
 void Start(EngineRig& rig, Procedure procedure) {
     if (procedure == Procedure::kRead) rig.engine.StartRead();
-    if (procedure == Procedure::kWrite) rig.StartWrite();
+    if (procedure == Procedure::kWrite) rig.state.StartWrite();
     if (procedure == Procedure::kTest) rig.engine.StartTest();
 }
 
@@ -191,7 +191,7 @@ TEST(FullTransferTest, ReadGivesTheMemoryDecodedAndShowsEveryCount) {
     ASSERT_EQ(rig.buffer, SampleImage());  // the byte after the last is dropped
     EXPECT_EQ(rig.buffer[3], kAck);        // control values are data
     EXPECT_EQ(rig.buffer[4], kEm);
-    EXPECT_EQ(rig.decoded, 1);
+    EXPECT_EQ(rig.log.decoded, 1);
     EXPECT_EQ(rig.setup.phoneList[2].number, "+420123456789");
     Bytes wire = {kEtx, kReadCommand};
     for (int i = 0; i < 1024; ++i) wire.insert(wire.end(), {kStx, kAck});
@@ -240,7 +240,7 @@ TEST(FullTransferTest, UndecodableMemoryFailsAfterTheSuccess) {
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk, kRdErr}));
     EXPECT_EQ(rig.buffer, Bytes(1024, 0xFF));
     EXPECT_EQ(rig.setup, SetupModel());
-    EXPECT_EQ(rig.decoded, 0);
+    EXPECT_EQ(rig.log.decoded, 0);
     ExpectIdle(rig);
 }
 
@@ -248,7 +248,7 @@ TEST(FullTransferTest, WriteSendsTheEncodedSetup) {
     EngineRig rig;
     TimedModule module(rig, kFast);
     rig.setup.messageTexts.pagerName = "Garáž";
-    rig.StartWrite();
+    rig.state.StartWrite();
     EXPECT_EQ(rig.buffer, EncodeSetup(rig.setup));  // encoded into the program's buffer
     module.Run();
     EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
@@ -274,7 +274,7 @@ TEST(FullTransferTest, WriteEndedByEmSucceedsWithoutClosingEtx) {
     EngineRig rig;
     TimedModule module(rig, kFast);
     module.protocol.SetEarlyEm(5);
-    rig.StartWrite();
+    rig.state.StartWrite();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
     EXPECT_EQ(rig.port.sent.back(), rig.buffer[4]);
@@ -288,7 +288,7 @@ TEST_P(LastAnswerTest, DecidesTheWriteAndEtxClosesIt) {
     module.alter = [](std::size_t n, std::uint8_t& answer) {
         if (n == 2 + 2 * 1024) answer = GetParam();  // the answer to data byte 1024
     };
-    rig.StartWrite();
+    rig.state.StartWrite();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kWr, GetParam() == kNak ? kWrErr : kOk}));
     EXPECT_EQ(rig.outcomes.at(0).failure,
@@ -340,18 +340,23 @@ TEST(SendFailureTest, IsIgnoredAndThePollDecides) {
     EXPECT_EQ(rig.engine.TransferState(), 35);
 }
 
-TEST(BusyTest, StartRequestsWhileAProcedureRunsAreIgnored) {
+TEST(BusyTest, StartRequestsWhileAProcedureRunsAreRefused) {
     EngineRig rig;
     TimedModule module(rig, kFast, SampleImage());
-    rig.engine.StartRead();
+    EXPECT_TRUE(rig.state.StartRead());
     module.Run([&] { return rig.engine.Progress() == 10; });
     const Bytes sent = rig.port.sent;
     const int state = rig.engine.TransferState();
     const microseconds deadline = rig.timer.deadline;
-    rig.engine.StartRead();
-    rig.StartWrite();
-    rig.engine.StartRawWrite(rig.buffer);
-    rig.engine.StartTest();
+    EXPECT_FALSE(rig.state.StartRead());
+    EXPECT_FALSE(rig.state.StartWrite());
+    EXPECT_FALSE(rig.state.StartRawWrite());
+    EXPECT_FALSE(rig.state.StartTest());
+    EXPECT_FALSE(rig.engine.StartQuickTest());
+    // A caller waiting for its own procedure's end gets the refusal, not the read's outcome.
+    const auto refused =
+        rig.state.link.Run([](TransferEngine& engine) { return engine.StartTest(); });
+    EXPECT_EQ(refused.failure, Failure::kBusy);
     EXPECT_EQ(rig.port.sent, sent);
     EXPECT_EQ(rig.engine.TransferState(), state);
     EXPECT_EQ(rig.engine.TransferMode(), TransferEngine::kReadMode);
@@ -359,6 +364,8 @@ TEST(BusyTest, StartRequestsWhileAProcedureRunsAreIgnored) {
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk}));
     EXPECT_EQ(rig.buffer, SampleImage());
+    ASSERT_EQ(rig.outcomes.size(), 1u);
+    EXPECT_EQ(rig.outcomes[0].received, SampleImage());
 }
 
 TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
@@ -489,7 +496,7 @@ TEST_P(LatencyTest, TransfersRunAtTheModulesPaceAndCatchItsEm) {
     {
         EngineRig rig;
         TimedModule module = Module(rig);
-        rig.StartWrite();
+        rig.state.StartWrite();
         EXPECT_LE(module.Run(), 1025 * c.writeByte + opening);
         EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
     }

@@ -17,12 +17,12 @@
 
 #include "config/BufferText.h"
 #include "link/LogMessages.h"
-#include "link/qt/QtSerialPort.h"
+#include "link/qt/Platform.h"
+#include "state/Module10.h"
 #include "ui/common/Metrics.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Frame.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
 #include "ui/main/Texts.h"
@@ -109,10 +109,10 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-Form1::Form1(Module10& module, PortMap ports, QWidget* parent)
-    : QWidget(parent), comm(&module.link.Port()), module_(module), ports_(std::move(ports)) {
+Form1::Form1(Module10& state, PortMap ports, QWidget* parent)
+    : QWidget(parent), state_(state), ports_(std::move(ports)) {
     editors_ = std::make_unique<EditorHost>(
-        module_.setup,
+        state_.setup,
         EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
                     [this] { ShowMessageTexts(); }},
         this);
@@ -249,11 +249,11 @@ void Form1::Connect() {
         connect(slider, &QSlider::valueChanged, this, &Form1::CollectIoPanel);
     }
     connect(sys, &QLineEdit::textEdited, this,
-            [this](const QString& text) { module_.setup.sysValue = text.toStdString(); });
+            [this](const QString& text) { state_.setup.sysValue = text.toStdString(); });
     connect(kredit, &QLineEdit::textEdited, this,
-            [this](const QString& text) { module_.setup.creditCode = text.toStdString(); });
+            [this](const QString& text) { state_.setup.creditCode = text.toStdString(); });
     connect(udrzeni, &QCheckBox::clicked, this,
-            [this](bool checked) { module_.setup.creditKeepAlive = checked; });
+            [this](bool checked) { state_.setup.creditKeepAlive = checked; });
 
     connect(grid1, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid1DoubleClick(row); });
@@ -264,16 +264,16 @@ void Form1::Connect() {
     for (int k = 1; k <= kPortCount; ++k) {
         connect(PortOption(k), &QRadioButton::clicked, this, &Form1::OpenSelectedPort);
     }
-    connect(Command1, &QPushButton::clicked, this, [this] { module_.StartRead(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { module_.StartWrite(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { module_.StartTest(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { module_.StartRawWrite(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { state_.StartRead(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { state_.StartWrite(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { state_.StartTest(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { state_.StartRawWrite(); });
     connect(Command7, &QPushButton::clicked, this, &Form1::BuffToWin);
     connect(Command15, &QPushButton::clicked, this, &Form1::WinToBuff);
 
-    connect(Command14, &QPushButton::clicked, this, [this] { module_.EncodeSetup(); });
+    connect(Command14, &QPushButton::clicked, this, [this] { state_.EncodeSetup(); });
     connect(Command5, &QPushButton::clicked, this, [this] {
-        if (!module_.DecodeBuffer()) LogMessage(texts::kDecodeFailed);
+        if (!state_.DecodeBuffer()) LogMessage(texts::kDecodeFailed);
     });
 }
 
@@ -281,8 +281,8 @@ void Form1::StartUp() {
     LogMessage(Q(std::string(messages::kProgramStarted)));
     Check2Click();
     InitGrids();
-    module_.ResetCommandTable();
-    module_.ResetMessageTexts();
+    state_.ResetCommandTable();
+    state_.ResetMessageTexts();
     ShowOutputState(Command8, 0);
     ShowOutputState(Command9, 0);
     ShowOutputState(Command10, 0);
@@ -316,7 +316,7 @@ void Form1::InitGrids() {
 
 void Form1::ShowCommandTable() {
     for (int i = 0; i < kCommandRows; ++i) {
-        CommandRow& row = module_.setup.commandTable[static_cast<std::size_t>(i)];
+        CommandRow& row = state_.setup.commandTable[static_cast<std::size_t>(i)];
         if (row.time.empty()) row.time = "0";  // an empty time shows, and stays, as "0"
         grid1->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid1->SetTextMatrix(i + 1, 1, ' ' + Q(row.smsText));
@@ -326,7 +326,7 @@ void Form1::ShowCommandTable() {
 
 void Form1::ShowPhoneList() {
     for (int i = 0; i < kPhoneEntries; ++i) {
-        const PhoneEntry& entry = module_.setup.phoneList[static_cast<std::size_t>(i)];
+        const PhoneEntry& entry = state_.setup.phoneList[static_cast<std::size_t>(i)];
         grid2->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid2->SetTextMatrix(i + 1, 1, ' ' + Q(entry.number));
         for (int c = 2; c < grid2->Cols(); ++c)
@@ -336,7 +336,7 @@ void Form1::ShowPhoneList() {
 
 void Form1::ShowMessageTexts() {
     for (int i = 0; i < kMessageTexts; ++i) {
-        grid3->SetTextMatrix(i + 1, 1, Q(module_.setup.messageTexts.Text(i)));
+        grid3->SetTextMatrix(i + 1, 1, Q(state_.setup.messageTexts.Text(i)));
     }
 }
 
@@ -345,7 +345,7 @@ void Form1::CollectIoPanel() {
     if (CaptionValue(Command8->text()) == 0) outputs &= ~kOutputBitRele1;
     if (CaptionValue(Command9->text()) == 0) outputs &= ~kOutputBitRele2;
     if (CaptionValue(Command10->text()) == 0) outputs &= ~kOutputBitBypass;
-    SetupModel& setup = module_.setup;
+    SetupModel& setup = state_.setup;
     setup.outputDefaults = outputs;
     setup.inputSettings.in1Polarity = Option7->isChecked() ? 0 : 1;
     setup.inputSettings.in2Polarity = Option10->isChecked() ? 0 : 1;
@@ -354,7 +354,7 @@ void Form1::CollectIoPanel() {
 }
 
 void Form1::ShowIoPanel() {
-    const SetupModel& setup = module_.setup;
+    const SetupModel& setup = state_.setup;
     ShowOutputState(Command8, setup.outputDefaults & kOutputBitRele1 ? 1 : 0);
     ShowOutputState(Command9, setup.outputDefaults & kOutputBitRele2 ? 1 : 0);
     ShowOutputState(Command10, setup.outputDefaults & kOutputBitBypass ? 1 : 0);
@@ -373,12 +373,12 @@ void Form1::ShowOutputState(QPushButton* button, int v) {
 }
 
 void Form1::ShowHeldValues() {
-    sys->setText(Q(module_.setup.sysValue));
-    kredit->setText(Q(module_.setup.creditCode));
-    udrzeni->setChecked(module_.setup.creditKeepAlive);
+    sys->setText(Q(state_.setup.sysValue));
+    kredit->setText(Q(state_.setup.creditCode));
+    udrzeni->setChecked(state_.setup.creditKeepAlive);
 }
 
-void Form1::LogMessage(const QString& message) { module_.LogMessage(message.toStdString()); }
+void Form1::LogMessage(const QString& message) { state_.LogMessage(message.toStdString()); }
 
 void Form1::ShowSetup() {
     ShowHeldValues();
@@ -399,30 +399,27 @@ void Form1::ProbePorts() {
     // greyed one says why in its tooltip.
     for (int k = 1; k <= kPortCount; ++k) {
         const QString device = ports_.Device(k);
-        PortProblem problem = PortProblem::kNoDevice;
-        if (!device.isEmpty() && comm->Open(device, &problem)) {
-            comm->Close();
+        const PortProblem problem = state_.link.Open(device);
+        if (problem == PortProblem::kNone) {
+            state_.link.Close();
             PortOption(k)->setToolTip(device);
             continue;
         }
         PortOption(k)->setEnabled(false);
-        PortOption(k)->setToolTip(
-            device.isEmpty() ? texts::kNoDevice
-                             : device + ": " + texts::kPortProblems[static_cast<int>(problem)]);
+        PortOption(k)->setToolTip(device.isEmpty() ? texts::kNoDevice
+                                                   : device + ": " + PortProblemText(problem));
     }
 }
 
 void Form1::OpenSelectedPort() {
-    if (portOpened) comm->Close();
+    if (portOpened) state_.link.Close();
     for (int k = 1; k <= kPortCount; ++k) {
         if (!PortOption(k)->isChecked()) continue;
-        const QString device = ports_.Device(k);
         // A port gone or taken since the probe: say so; the transfers then fail on their own.
-        if (device.isEmpty() || !comm->Open(device)) {
+        if (state_.link.Open(ports_.Device(k)) != PortProblem::kNone) {
             LogMessage(QString(texts::kPortOpenFailed).arg(texts::kPortNames[k - 1]));
             return;
         }
-        comm->SetRts(true);  // a line without modem lines (a pseudo-terminal) refuses; harmless
     }
     portOpened = 1;
 }
@@ -452,13 +449,13 @@ void Form1::OutputButtonClick(QPushButton* button) {
 }
 
 void Form1::BuffToWin() {
-    if (const auto problem = BufferSizeMessage(module_.buffer)) LogMessage(Q(*problem));
-    Text1->SetText(Text1->Text() + Q(BufferToText(module_.buffer)));
+    if (const auto problem = BufferSizeMessage(state_.buffer)) LogMessage(Q(*problem));
+    Text1->SetText(Text1->Text() + Q(BufferToText(state_.buffer)));
 }
 
 void Form1::WinToBuff() {
     // The buffer is replaced only when the whole text reads as the module's memory.
-    if (const auto problem = TextToBuffer(Text1->Text().toStdString(), module_.buffer)) {
+    if (const auto problem = TextToBuffer(Text1->Text().toStdString(), state_.buffer)) {
         LogMessage(Q(*problem));
     }
 }

@@ -4,7 +4,7 @@
 #include <memory>
 
 #include "link/qt/PortMap.h"
-#include "ui/main/Module10.h"
+#include "state/Module10.h"
 
 class QCheckBox;
 class QGroupBox;
@@ -19,7 +19,6 @@ class QStatusBar;
 namespace kdx {
 
 class EditorHost;
-class QtSerialPort;
 class Grid;
 class TabControl;
 class TextBox;
@@ -32,7 +31,7 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
 
   public:
     // ports names the devices behind COM1 to COM6 (the machine's own unless a test says else).
-    explicit Form1(Module10& module, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    explicit Form1(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
     ~Form1() override;
 
     // Column widths and titles of the three grids.
@@ -59,7 +58,7 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
 
     // Greys the options of the ports that cannot be opened and closed; leaves none open.
     void ProbePorts();
-    // Opens the chosen port with RTS on, closing the one open before (also the same one).
+    // Opens the chosen port, closing the one open before (also the same one).
     void OpenSelectedPort();
 
     QLabel* Label3;  // title
@@ -71,7 +70,6 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     QPushButton* Command7;   // buff to win
     QPushButton* Command15;  // win to buff
     QProgressBar* bar;       // transfer progress
-    QtSerialPort* comm;      // the serial line to the module, the program-wide link's
     int portOpened = 0;      // set by the first port choice: a later one closes the port first
     QStatusBar* StatusBar1;
 
@@ -145,10 +143,10 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void ShowLog(const std::string& text) override;
     void ShowProgress(int value) override;
 
-    Module10& module_;
+    Module10& state_;
     PortMap ports_;
     std::unique_ptr<EditorHost> editors_;
-    Module10::Attachment attachment_{module_.Attach(*this, *this, *this)};
+    Module10::Attachment attachment_{state_.Attach(*this, *this, *this)};
 };
 
 }  // namespace kdx

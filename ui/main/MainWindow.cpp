@@ -13,8 +13,8 @@
 
 #include "config/Codec.h"
 #include "files/ImageFile.h"
+#include "state/Module10.h"
 #include "ui/main/Form1.h"
-#include "ui/main/Module10.h"
 #include "ui/main/Texts.h"
 
 namespace kdx {
@@ -38,8 +38,8 @@ QString FilterEnding(const QString& filter) {
 
 }  // namespace
 
-MainWindow::MainWindow(Module10& module, PortMap ports, QWidget* parent)
-    : QMainWindow(parent), module_(module), form_(new Form1(module, std::move(ports), this)) {
+MainWindow::MainWindow(Module10& state, PortMap ports, QWidget* parent)
+    : QMainWindow(parent), state_(state), form_(new Form1(state, std::move(ports), this)) {
     setCentralWidget(form_);
     setWindowTitle(form_->windowTitle());
     QIcon icon;
@@ -67,7 +67,7 @@ bool MainWindow::OpenFile(const QString& path) {
     FileError error;
     auto file = LoadImageFile(path, error);
     // A .bin or .txt must also decode; a .json was a setup to begin with.
-    SetupModel opened = module_.setup;
+    SetupModel opened = state_.setup;
     if (file && file->setup) {
         opened = *file->setup;
     } else if (file && !DecodeBuffer(file->image, opened)) {
@@ -75,23 +75,23 @@ bool MainWindow::OpenFile(const QString& path) {
         file.reset();
     }
     if (!file) {
-        module_.LogMessage(QString(texts::kOpenFailed).arg(error.message).toStdString());
+        state_.LogMessage(QString(texts::kOpenFailed).arg(error.message).toStdString());
         return false;
     }
-    module_.TakeOpened(std::move(file->image), std::move(opened));
-    module_.LogMessage(QString(texts::kOpened).arg(name).toStdString());
+    state_.TakeOpened(std::move(file->image), std::move(opened));
+    state_.LogMessage(QString(texts::kOpened).arg(name).toStdString());
     return true;
 }
 
 bool MainWindow::SaveFile(const QString& path) {
-    module_.EncodeSetup();
+    state_.EncodeSetup();
     FileError error;
-    if (!SaveSetup(path, module_.setup, error)) {
-        module_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());
+    if (!SaveSetup(path, state_.setup, error)) {
+        state_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());
         return false;
     }
-    module_.LogMessage(QString(texts::kSaved).arg(QFileInfo(path).fileName()).toStdString());
-    if (!error.warning.isEmpty()) module_.LogMessage(error.warning.toStdString());
+    state_.LogMessage(QString(texts::kSaved).arg(QFileInfo(path).fileName()).toStdString());
+    if (!error.warning.isEmpty()) state_.LogMessage(error.warning.toStdString());
     return true;
 }
 

@@ -18,7 +18,7 @@ class Module10;
 class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
-    explicit MainWindow(Module10& module, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    explicit MainWindow(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
 
     Form1& Client() const { return *form_; }
 
@@ -46,7 +46,7 @@ class MainWindow : public QMainWindow {
     void SaveAs();
     void About();
 
-    Module10& module_;
+    Module10& state_;
     Form1* form_;
 };
 

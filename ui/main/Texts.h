@@ -9,10 +9,6 @@ namespace kdx::texts {
 inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
 inline constexpr const char* kPortOpenFailed = "chyba otevreni portu %1!";  // %1: "COMk"
 inline constexpr const char* kNoDevice = "žádné zařízení";
-// Why a greyed port could not be opened, by PortProblem.
-inline constexpr const char* kPortProblems[] = {
-    "", "zařízení neexistuje", "chybí oprávnění k zařízení (uživatel musí být ve skupině dialout)",
-    "zařízení používá jiný program"};
 inline constexpr const char* kOpened = "otevřen soubor %1";
 inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1: the file and why
 inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";

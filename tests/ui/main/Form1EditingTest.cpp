@@ -9,11 +9,11 @@
 #include <QTest>
 
 #include "config/Codec.h"
+#include "state/Module10.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
 
@@ -36,7 +36,7 @@ QStringList Lines(const QString& text) {
 class Form1EditingTest : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Module10> module;
+    std::unique_ptr<Module10> state;
     std::unique_ptr<Form1> form;
 
     // A user's double-click on a data cell: a click, then the double-click.
@@ -53,16 +53,16 @@ class Form1EditingTest : public QObject {
 
   private slots:
     void init() {
-        form = test::OpenWindow(module, QTime(8, 0, 0));
+        form = test::OpenWindow(state, QTime(8, 0, 0));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
         form.reset();
-        module.reset();
+        state.reset();
     }
 
     void commandRowEditorSavesAndTheViewShowsIt() {
-        module->setup.commandTable[6].time = "12";
+        state->setup.commandTable[6].time = "12";
         DoubleClick(form->grid1, 7, 3);
         Form2* editor = form->Editors().CommandEditor();
         QVERIFY(editor);
@@ -80,7 +80,7 @@ class Form1EditingTest : public QObject {
         QTRY_VERIFY(!form->Editors().CommandEditor());
         QCOMPARE(form->grid1->TextMatrix(7, 1), " ZAP");
         QCOMPARE(form->grid1->TextMatrix(7, 4), "0");
-        QCOMPARE(module->setup.commandTable[6].time, "0");
+        QCOMPARE(state->setup.commandTable[6].time, "0");
     }
 
     void doubleClickOnAnotherRowRetargetsTheOpenEditor() {
@@ -88,7 +88,7 @@ class Form1EditingTest : public QObject {
         Form2* editor = form->Editors().CommandEditor();
         QVERIFY(editor);
         QTRY_VERIFY(editor->isActiveWindow());
-        module->setup.commandTable[14] = CommandRow{"VYP", "RELE2", "ROZEPNUTI", "3", "ANO"};
+        state->setup.commandTable[14] = CommandRow{"VYP", "RELE2", "ROZEPNUTI", "3", "ANO"};
         form->activateWindow();
         QTRY_VERIFY(form->isActiveWindow());
         DoubleClick(form->grid1, 15, 2);
@@ -113,16 +113,16 @@ class Form1EditingTest : public QObject {
     void flagCellsToggle() {
         QFETCH(QString, before);
         QFETCH(QString, after);
-        module->setup.phoneList[2].flagSms = before.toStdString();
+        state->setup.phoneList[2].flagSms = before.toStdString();
         form->ShowPhoneList();
         DoubleClick(form->grid2, 3, 3);  // row 3, "SMS"
-        QCOMPARE(Q(module->setup.phoneList[2].flagSms), after);
+        QCOMPARE(Q(state->setup.phoneList[2].flagSms), after);
         QCOMPARE(form->grid2->TextMatrix(3, 3), after);
         QVERIFY(!form->Editors().TextEditor());
     }
 
     void phoneEditorKeepsItsTargetWhenTheTextsAreDoubleClicked() {
-        module->setup.phoneList[4].number = "+420111";
+        state->setup.phoneList[4].number = "+420111";
         DoubleClick(form->grid2, 5, 1);
         Form3* editor = form->Editors().TextEditor();
         QVERIFY(editor);
@@ -136,13 +136,13 @@ class Form1EditingTest : public QObject {
         QTest::keyClicks(editor->Text1, "22");
         QTest::mouseClick(editor->Command1, Qt::LeftButton);
 
-        QCOMPARE(module->setup.phoneList[4].number, "+42011122");
-        QCOMPARE(module->setup.messageTexts.calmIn2, "");
+        QCOMPARE(state->setup.phoneList[4].number, "+42011122");
+        QCOMPARE(state->setup.messageTexts.calmIn2, "");
         QCOMPARE(form->grid2->TextMatrix(5, 1), " +42011122");
     }
 
     void textsGridOpensTheEditorForTheText() {
-        module->setup.messageTexts.calmIn2 = "Klid";
+        state->setup.messageTexts.calmIn2 = "Klid";
         form->ShowMessageTexts();
         DoubleClick(form->grid3, 5, 1);
         Form3* editor = form->Editors().TextEditor();
@@ -150,7 +150,7 @@ class Form1EditingTest : public QObject {
         QCOMPARE(editor->Label2->text(), "SMS:");
         QCOMPARE(editor->Text1->text(), "Klid");
         QTest::mouseClick(editor->Command2, Qt::LeftButton);  // "Zpět"
-        QCOMPARE(module->setup.messageTexts.calmIn2, "Klid");
+        QCOMPARE(state->setup.messageTexts.calmIn2, "Klid");
     }
 
     void buffToWinShowsTheImageAsDecimalLines() {
@@ -165,10 +165,10 @@ class Form1EditingTest : public QObject {
         // A second click appends the image again; the window then refuses it.
         ClickDebug(form->Command7);
         QCOMPARE(Lines(form->Text1->Text()).size(), 2048);
-        const ConfigBuffer before = module->buffer;
+        const ConfigBuffer before = state->buffer;
         ClickDebug(form->Command15);
         QCOMPARE(LatestLog(), "chyba: 2048 hodnot misto 1024!");
-        QCOMPARE(module->buffer, before);
+        QCOMPARE(state->buffer, before);
     }
 
     void buffToWinOfAnEmptyBufferSaysSo() {
@@ -185,14 +185,14 @@ class Form1EditingTest : public QObject {
         lines.insert(10, "");        // a blank line is ignored
         lines[20] = " 255 ";
         form->Text1->SetText(lines.join(kCrLf) + kCrLf);
-        const ConfigBuffer before = module->buffer;
+        const ConfigBuffer before = state->buffer;
         ClickDebug(form->Command15);  // win to buff
 
         ConfigBuffer expected = before;
         expected[944 + 16 * 3] = 0x41;
-        QCOMPARE(module->buffer, expected);
+        QCOMPARE(state->buffer, expected);
         ClickDebug(form->Command5);  // buff to setup
-        QCOMPARE(module->setup.messageTexts.calmIn1, "A");
+        QCOMPARE(state->setup.messageTexts.calmIn1, "A");
         QCOMPARE(form->grid3->TextMatrix(4, 1), "A");
     }
 
@@ -207,10 +207,10 @@ class Form1EditingTest : public QObject {
         QStringList lines = Lines(form->Text1->Text());
         lines[99] = value;
         form->Text1->SetText(lines.join(kCrLf) + kCrLf);
-        const ConfigBuffer before = module->buffer;
+        const ConfigBuffer before = state->buffer;
         ClickDebug(form->Command15);
         QCOMPARE(LatestLog(), "chyba v radku 100!");
-        QCOMPARE(module->buffer, before);
+        QCOMPARE(state->buffer, before);
     }
 };
 

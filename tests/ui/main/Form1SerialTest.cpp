@@ -10,12 +10,12 @@
 #include <memory>
 
 #include "config/Codec.h"
-#include "link/qt/QtSerialPort.h"
+#include "link/qt/Platform.h"
 #include "sim/VirtualModule.h"
+#include "state/Module10.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TextBox.h"
 
 using namespace kdx;
@@ -55,11 +55,11 @@ class Form1SerialTest : public QObject {
 
     std::unique_ptr<VirtualModule> first;   // behind COM1
     std::unique_ptr<VirtualModule> second;  // behind COM4
-    std::unique_ptr<Module10> module;
+    std::unique_ptr<Module10> state;
     std::unique_ptr<Form1> form;
 
     void StartWindow(QStringList devices) {
-        form = test::OpenWindow(module, QTime(9, 30, 0), std::move(devices));
+        form = test::OpenWindow(state, QTime(9, 30, 0), std::move(devices));
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void StartWindowWith(VirtualModule::Options options) {
@@ -73,11 +73,11 @@ class Form1SerialTest : public QObject {
     // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
     void Transfer(QAbstractButton* button) {
         QEventLoop loop;
-        connect(&module->link, &Link::Finished, &loop, &QEventLoop::quit);
+        connect(&state->link, &Link::Finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(kTransferLimitMs, &loop, &QEventLoop::quit);
         Click(button);
-        if (!module->link.Engine().Idle()) loop.exec();
-        QVERIFY(module->link.Engine().Idle());
+        if (!state->link.Engine().Idle()) loop.exec();
+        QVERIFY(state->link.Engine().Idle());
     }
 
     QStringList Log() const {
@@ -89,7 +89,7 @@ class Form1SerialTest : public QObject {
   private slots:
     void cleanup() {
         form.reset();
-        module.reset();
+        state.reset();
         first.reset();
         second.reset();
     }
@@ -98,8 +98,8 @@ class Form1SerialTest : public QObject {
         first = StartModule();
         second = StartModule();
         const auto held = StartModule();
-        QtSerialPort holder;  // another program has this one open
-        QVERIFY(holder.Open(Q(held->DevicePath())));
+        const auto holder = MakeSerialDevice();  // another program has this one open
+        QCOMPARE(holder->Open(Q(held->DevicePath())), PortProblem::kNone);
         StartWindow({Q(first->DevicePath()), "", "/dev/kdx17-no-such-port", Q(second->DevicePath()),
                      Q(held->DevicePath())});
         const QList<QRadioButton*> options = {form->Option1, form->Option2, form->Option3,
@@ -110,7 +110,7 @@ class Form1SerialTest : public QObject {
             QVERIFY(!option->isChecked());
         }
         QCOMPARE(enabled, (QList<bool>{true, false, false, true, false, false}));
-        QVERIFY(!form->comm->IsOpen());
+        QVERIFY(!state->link.IsOpen());
         QCOMPARE(form->portOpened, 0);
         QStringList tips;
         for (QRadioButton* option : options) tips << option->toolTip();
@@ -127,15 +127,15 @@ class Form1SerialTest : public QObject {
         second = StartModule();
         StartWindow({Q(first->DevicePath()), "", "", Q(second->DevicePath())});
         Click(form->Option1);
-        QVERIFY(form->comm->IsOpen());
+        QVERIFY(state->link.IsOpen());
         QCOMPARE(form->portOpened, 1);
-        QtSerialPort other;  // a port held open by us cannot be opened a second time
-        QVERIFY(!other.Open(Q(first->DevicePath())));
+        const auto other = MakeSerialDevice();  // a port held open by us cannot be opened twice
+        QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kInUse);
 
         Click(form->Option4);
-        QVERIFY(form->comm->IsOpen());
-        QVERIFY(other.Open(Q(first->DevicePath())));
-        other.Close();
+        QVERIFY(state->link.IsOpen());
+        QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kNone);
+        other->Close();
         Transfer(form->Command3);
         QCOMPARE(Log().first(), "TEST OK");  // over COM4
     }
@@ -144,7 +144,7 @@ class Form1SerialTest : public QObject {
         StartWindowWith({});
         Click(form->Command3);
         QCOMPARE(Log().first(), "TEST ERROR");
-        QVERIFY(module->link.Engine().Idle());
+        QVERIFY(state->link.Engine().Idle());
     }
 
     void testWithoutAModuleFails() {
@@ -165,7 +165,7 @@ class Form1SerialTest : public QObject {
         Transfer(form->Command1);
 
         QCOMPARE(Log().mid(0, 3), (QStringList{"Prenos OK", "Vyčítání START", "TEST OK"}));
-        QCOMPARE(module->buffer, first->Memory());
+        QCOMPARE(state->buffer, first->Memory());
         QCOMPARE(form->grid1->TextMatrix(1, 1), " ZAP1");
         QCOMPARE(form->grid1->TextMatrix(1, 3), "SEPNUTI");
         QCOMPARE(form->grid1->TextMatrix(1, 5), "ANO");
@@ -194,12 +194,12 @@ class Form1SerialTest : public QObject {
 
     void aNeverWrittenModuleLeavesTheSetup() {
         StartWindowWith({});
-        const SetupModel before = module->setup;
+        const SetupModel before = state->setup;
         Click(form->Option1);
         Transfer(form->Command1);
         QCOMPARE(Log().mid(0, 3), (QStringList{"chyba v prenosu!", "Prenos OK", "Vyčítání START"}));
-        QVERIFY(module->setup == before);
-        QCOMPARE(module->buffer, ConfigBuffer(layout::kBufferSize, 0xFF));
+        QVERIFY(state->setup == before);
+        QCOMPARE(state->buffer, ConfigBuffer(layout::kBufferSize, 0xFF));
         QCOMPARE(form->grid1->TextMatrix(1, 2), "SYSTEM");
         QCOMPARE(form->bar->value(), 0);
     }
@@ -219,12 +219,12 @@ class Form1SerialTest : public QObject {
         first = StartModule(options);
         second = StartModule();
         StartWindow({Q(first->DevicePath()), Q(second->DevicePath())});
-        const SetupModel before = module->setup;
+        const SetupModel before = state->setup;
         Click(form->Option1);
         Transfer(write ? form->Command2 : form->Command1);
         QCOMPARE(Log().first(), message);
         QCOMPARE(form->bar->value(), 0);
-        if (!write) QVERIFY(module->setup == before);
+        if (!write) QVERIFY(state->setup == before);
 
         // The user plugs in another converter and goes on.
         Click(form->Option2);
@@ -238,7 +238,7 @@ class Form1SerialTest : public QObject {
         first->Stop();
         Click(form->Option1);
         QCOMPARE(Log().first(), "chyba otevreni portu COM1!");
-        QVERIFY(!form->comm->IsOpen());
+        QVERIFY(!state->link.IsOpen());
         QCOMPARE(form->portOpened, 0);
         Transfer(form->Command1);
         QCOMPARE(Log().first(), "chyba v prenosu!");

@@ -9,12 +9,12 @@
 
 #include "config/Codec.h"
 #include "link/qt/QtTimeOfDay.h"
+#include "state/Module10.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/common/Metrics.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
 
@@ -38,7 +38,7 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 class Form1Test : public QObject {
     Q_OBJECT
 
-    std::unique_ptr<Module10> module;
+    std::unique_ptr<Module10> state;
     std::unique_ptr<Form1> form;
 
     void Click(QAbstractButton* button) { QTest::mouseClick(button, Qt::LeftButton); }
@@ -62,12 +62,12 @@ class Form1Test : public QObject {
 
   private slots:
     void init() {
-        form = test::OpenWindow(module, kNow);
+        form = test::OpenWindow(state, kNow);
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
     void cleanup() {
         form.reset();
-        module.reset();
+        state.reset();
     }
 
     void startShowsTheLinkTabLogAndHidesTheDebugTools() {
@@ -87,13 +87,13 @@ class Form1Test : public QObject {
                                    form->Option5, form->Option6}) {
             QVERIFY(!port->isChecked());
         }
-        QVERIFY(module->buffer.empty());
+        QVERIFY(state->buffer.empty());
     }
 
     void startPanelAgreesWithTheSetup() {
         QCOMPARE(Panel(), QString("000 7 10 0 0"));
-        QCOMPARE(module->setup.outputDefaults, 0x7C);  // as the buttons show, not 0xFF
-        QCOMPARE(module->setup.inputSettings, InputSettings{});
+        QCOMPARE(state->setup.outputDefaults, 0x7C);  // as the buttons show, not 0xFF
+        QCOMPARE(state->setup.inputSettings, InputSettings{});
         QCOMPARE(form->sys->text(), QString("0"));
         QVERIFY(form->sys->isReadOnly());
         QCOMPARE(form->kredit->text(), QString());
@@ -128,10 +128,10 @@ class Form1Test : public QObject {
     }
 
     void emptyTimeShowsAndStaysAsZero() {
-        module->setup.commandTable[4].time = "";
+        state->setup.commandTable[4].time = "";
         form->ShowCommandTable();
         QCOMPARE(form->grid1->TextMatrix(5, 4), QString("0"));
-        QCOMPARE(Q(module->setup.commandTable[4].time), QString("0"));
+        QCOMPARE(Q(state->setup.commandTable[4].time), QString("0"));
     }
 
     void controlsStandWhereTheLayoutPutsThem() {
@@ -182,13 +182,13 @@ class Form1Test : public QObject {
         QFETCH(QString, shown);
         QFETCH(int, byte);
         form->SSTab1->setCurrentIndex(kSettingsTab);
-        module->setup.outputDefaults = 0x00;  // a click collects the whole byte again
+        state->setup.outputDefaults = 0x00;  // a click collects the whole byte again
         for (int button : clicks) {
             Click(button == 8 ? form->Command8 : button == 9 ? form->Command9 : form->Command10);
         }
         if (clicks.isEmpty()) Click(form->Option7);
         QCOMPARE(Panel().left(3), shown);
-        QCOMPARE(int{module->setup.outputDefaults}, byte);
+        QCOMPARE(int{state->setup.outputDefaults}, byte);
     }
 
     void otherCaptionOnlyCollects() {
@@ -196,19 +196,19 @@ class Form1Test : public QObject {
         form->Command8->setText("2");  // reads as 2, so RELE1 counts as on
         Click(form->Command8);
         QCOMPARE(form->Command8->text(), QString("2"));
-        QCOMPARE(int{module->setup.outputDefaults}, 0x7D);
+        QCOMPARE(int{state->setup.outputDefaults}, 0x7D);
     }
 
     void optionsCollectThePolarities() {
         form->SSTab1->setCurrentIndex(kSettingsTab);
         Click(form->Option8);
-        QCOMPARE(module->setup.inputSettings.in1Polarity, 1);
-        QCOMPARE(module->setup.inputSettings.in2Polarity, 0);
+        QCOMPARE(state->setup.inputSettings.in1Polarity, 1);
+        QCOMPARE(state->setup.inputSettings.in2Polarity, 0);
         Click(form->Option9);
-        QCOMPARE(module->setup.inputSettings.in2Polarity, 1);
+        QCOMPARE(state->setup.inputSettings.in2Polarity, 1);
         Click(form->Option7);
         Click(form->Option10);
-        QCOMPARE(module->setup.inputSettings, InputSettings{});
+        QCOMPARE(state->setup.inputSettings, InputSettings{});
     }
 
     void slidersCollectTheInsensitivity_data() {
@@ -231,12 +231,12 @@ class Form1Test : public QObject {
         QFETCH(int, position);
         QFETCH(int, stored);
         form->SSTab1->setCurrentIndex(kSettingsTab);
-        module->setup.inputSettings.in1Insensitivity = 99;
-        module->setup.inputSettings.in2Insensitivity = 99;
+        state->setup.inputSettings.in1Insensitivity = 99;
+        state->setup.inputSettings.in2Insensitivity = 99;
         QSlider* slider = input == 1 ? form->in1 : form->in2;
         for (int key : keys) QTest::keyClick(slider, Qt::Key(key));
         QCOMPARE(slider->value(), position);
-        const InputSettings& in = module->setup.inputSettings;
+        const InputSettings& in = state->setup.inputSettings;
         QCOMPARE(int{input == 1 ? in.in1Insensitivity : in.in2Insensitivity}, stored);
         QCOMPARE(int{input == 1 ? in.in2Insensitivity : in.in1Insensitivity}, 1);  // from in2 at 0
     }
@@ -261,7 +261,7 @@ class Form1Test : public QObject {
         QFETCH(QString, panel);
         form->SSTab1->setCurrentIndex(kSettingsTab);
         Click(form->Command9);  // the panel no longer shows the start state
-        SetupModel& setup = module->setup;
+        SetupModel& setup = state->setup;
         setup.outputDefaults = static_cast<std::uint8_t>(outputs);
         setup.inputSettings = {
             static_cast<std::int16_t>(polarity1), static_cast<std::int16_t>(insensitivity1),
@@ -283,7 +283,7 @@ class Form1Test : public QObject {
         QTest::keyClick(form->sys, Qt::Key_Backspace);
         QTest::keyClicks(form->sys, "12");
         QCOMPARE(form->sys->text(), QString("12"));
-        QCOMPARE(Q(module->setup.sysValue), QString("12"));
+        QCOMPARE(Q(state->setup.sysValue), QString("12"));
         Click(form->Check1);
         QVERIFY(form->sys->isReadOnly());
         QTest::keyClicks(form->sys, "3");
@@ -291,7 +291,7 @@ class Form1Test : public QObject {
         SetupModel expected;
         expected.sysValue = "12";
         expected.outputDefaults = 0x7C;
-        QVERIFY(module->setup == expected);  // the box changes the SYS value only
+        QVERIFY(state->setup == expected);  // the box changes the SYS value only
     }
 
     void sysTakesDigitsUpTo255_data() {
@@ -319,9 +319,9 @@ class Form1Test : public QObject {
         QTest::keyClick(form->sys, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(form->sys, typed);
         QCOMPARE(form->sys->text(), shown);
-        QCOMPARE(Q(module->setup.sysValue), shown);
+        QCOMPARE(Q(state->setup.sysValue), shown);
         ClickDebugButton(form->Command14);
-        QCOMPARE(int{module->buffer.at(644)}, byte);
+        QCOMPARE(int{state->buffer.at(644)}, byte);
     }
 
     void creditControlsFeedTheSetup() {
@@ -329,18 +329,18 @@ class Form1Test : public QObject {
         form->kredit->setFocus();
         QTest::keyClicks(form->kredit, "*22#456789012345678");
         QCOMPARE(form->kredit->text(), QString("*22#456789012345"));  // the field's 16
-        QCOMPARE(Q(module->setup.creditCode), QString("*22#456789012345"));
+        QCOMPARE(Q(state->setup.creditCode), QString("*22#456789012345"));
         form->SSTab1->setCurrentIndex(1);
         Click(form->udrzeni);
-        QVERIFY(module->setup.creditKeepAlive);
+        QVERIFY(state->setup.creditKeepAlive);
         Click(form->udrzeni);
-        QVERIFY(!module->setup.creditKeepAlive);
+        QVERIFY(!state->setup.creditKeepAlive);
     }
 
     void debugShowsAndHidesTheTools() {
         QWidget* const tools[] = {form->Text1,    form->Command4, form->Command14,
                                   form->Command7, form->Command5, form->Command15};
-        const SetupModel before = module->setup;
+        const SetupModel before = state->setup;
         Click(form->Check2);
         for (QWidget* tool : tools) QVERIFY(tool->isVisible());
         form->Text1->SetText("12\r\n");
@@ -348,13 +348,13 @@ class Form1Test : public QObject {
         for (QWidget* tool : tools) QVERIFY(!tool->isVisible());
         Click(form->Check2);
         QCOMPARE(form->Text1->Text(), QString("12\r\n"));
-        QVERIFY(module->setup == before);
-        QVERIFY(module->buffer.empty());
+        QVERIFY(state->setup == before);
+        QVERIFY(state->buffer.empty());
     }
 
     void setupToBufferGivesTheImage() {
         ClickDebugButton(form->Command14);
-        QCOMPARE(module->buffer, test::GoldenImage());
+        QCOMPARE(state->buffer, test::GoldenImage());
         QCOMPARE(LogLines(*form).size(), 1);
     }
 
@@ -374,7 +374,7 @@ class Form1Test : public QObject {
         std::copy_n("+420123", 7, image.begin() + 768);
         image[928] = 0x21;
         std::copy_n("Klid", 4, image.begin() + 944 + 64);
-        module->buffer = image;
+        state->buffer = image;
         ClickDebugButton(form->Command5);
 
         const QStringList row1 = {"1", " ZAP", "RELE1", "IMPULS", "5", "ANO"};
@@ -386,9 +386,9 @@ class Form1Test : public QObject {
         QCOMPARE(form->sys->text(), QString("200"));
         QCOMPARE(form->kredit->text(), QString("*22#"));
         QVERIFY(form->udrzeni->isChecked());
-        QCOMPARE(module->setup.inputSettings.in1Insensitivity, 15);  // as decoded, not as shown
-        QCOMPARE(int{module->setup.outputDefaults}, 0x81);
-        QCOMPARE(module->buffer, image);
+        QCOMPARE(state->setup.inputSettings.in1Insensitivity, 15);  // as decoded, not as shown
+        QCOMPARE(int{state->setup.outputDefaults}, 0x81);
+        QCOMPARE(state->buffer, image);
         QCOMPARE(LogLines(*form).size(), 1);
     }
 
@@ -408,12 +408,12 @@ class Form1Test : public QObject {
         std::copy_n("ZAP", 3, image.begin());
         image.resize(static_cast<std::size_t>(size));
         if (offset >= 0) image[static_cast<std::size_t>(offset)] = 0xFF;
-        module->buffer = image;
-        module->setup.commandTable[0].output = "RELE2";
+        state->buffer = image;
+        state->setup.commandTable[0].output = "RELE2";
         form->ShowCommandTable();
-        const SetupModel before = module->setup;
+        const SetupModel before = state->setup;
         ClickDebugButton(form->Command5);
-        QVERIFY(module->setup == before);
+        QVERIFY(state->setup == before);
         QCOMPARE(form->grid1->TextMatrix(1, 1), QString(" "));
         QCOMPARE(form->grid1->TextMatrix(1, 2), QString("RELE2"));
         const QStringList lines = LogLines(*form);

@@ -7,10 +7,10 @@
 
 #include "config/Codec.h"
 #include "files/ImageFile.h"
+#include "state/Module10.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
 #include "ui/main/MainWindow.h"
-#include "ui/main/Module10.h"
 #include "ui/main/TextBox.h"
 
 using namespace kdx;
@@ -38,7 +38,7 @@ class MainWindowTest : public QObject {
     Q_OBJECT
 
     QTemporaryDir dir;
-    std::unique_ptr<Module10> module;
+    std::unique_ptr<Module10> state;
     std::unique_ptr<MainWindow> window;
 
     QString Path(const QString& name) const { return dir.filePath(name); }
@@ -53,13 +53,13 @@ class MainWindowTest : public QObject {
 
   private slots:
     void init() {
-        module = std::make_unique<Module10>([] { return QTime(10, 0, 0); });
-        window = std::make_unique<MainWindow>(*module, PortMap(QStringList{}));
+        state = std::make_unique<Module10>([] { return QTime(10, 0, 0); });
+        window = std::make_unique<MainWindow>(*state, PortMap(QStringList{}));
         window->show();
     }
     void cleanup() {
         window.reset();
-        module.reset();
+        state.reset();
     }
 
     void opensEachFormatAsAfterARead_data() {
@@ -73,8 +73,8 @@ class MainWindowTest : public QObject {
         FileError error;
         QVERIFY(SaveSetup(Path(name), Sample(), error));
         QVERIFY(window->OpenFile(Path(name)));
-        QCOMPARE(module->buffer, EncodeSetup(Sample()));
-        QCOMPARE(module->setup, Sample());
+        QCOMPARE(state->buffer, EncodeSetup(Sample()));
+        QCOMPARE(state->setup, Sample());
         QCOMPARE(window->Client().grid1->TextMatrix(2, 1), " SVETLO");  // as the view shows texts
         QCOMPARE(window->Client().sys->text(), "7");
         QCOMPARE(LastLog(), "otevřen soubor " + name);
@@ -98,25 +98,25 @@ class MainWindowTest : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(QString, why);
         Write(name, content);
-        module->buffer = {1, 2, 3};
-        const SetupModel before = module->setup;
+        state->buffer = {1, 2, 3};
+        const SetupModel before = state->setup;
         const QString shown = window->Client().grid1->TextMatrix(1, 1);
         QVERIFY(!window->OpenFile(Path(name)));
-        QCOMPARE(module->buffer, (ConfigBuffer{1, 2, 3}));
-        QCOMPARE(module->setup, before);
+        QCOMPARE(state->buffer, (ConfigBuffer{1, 2, 3}));
+        QCOMPARE(state->setup, before);
         QCOMPARE(window->Client().grid1->TextMatrix(1, 1), shown);
         QVERIFY2(LastLog().startsWith("soubor nelze otevřít: ") && LastLog().contains(why),
                  qPrintable(LastLog()));
     }
 
     void savedAndReopenedGivesTheSameSetup() {
-        module->setup = Sample();
+        state->setup = Sample();
         QVERIFY(window->SaveFile(Path("saved.json")));
-        QCOMPARE(module->buffer, EncodeSetup(Sample()));  // encoded as "setup to buffer" does
+        QCOMPARE(state->buffer, EncodeSetup(Sample()));  // encoded as "setup to buffer" does
         QCOMPARE(LastLog(), "uloženo do souboru saved.json");
-        module->setup = SetupModel();
+        state->setup = SetupModel();
         QVERIFY(window->OpenFile(Path("saved.json")));
-        QCOMPARE(module->setup, Sample());
+        QCOMPARE(state->setup, Sample());
     }
 
     void aFailedSaveSaysSo() {
@@ -135,7 +135,7 @@ class MainWindowTest : public QObject {
         QVERIFY(enter.isAccepted());
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
-        QCOMPARE(module->setup, Sample());
+        QCOMPARE(state->setup, Sample());
     }
 
     void theClientAreaKeepsItsSizeUnderTheMenuBar() {

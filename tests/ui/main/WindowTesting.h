@@ -5,17 +5,17 @@
 #include <QTest>
 #include <memory>
 
+#include "state/Module10.h"
 #include "ui/main/Form1.h"
-#include "ui/main/Module10.h"
 
 namespace kdx::test {
 
 // New program-wide state with a fixed time of day for its log, and the main window on it, shown,
 // with the given devices behind COM1 to COM6 (none: no real port is ever touched).
-inline std::unique_ptr<Form1> OpenWindow(std::unique_ptr<Module10>& module, QTime now,
+inline std::unique_ptr<Form1> OpenWindow(std::unique_ptr<Module10>& state, QTime now,
                                          QStringList ports = {}) {
-    module = std::make_unique<Module10>([now] { return now; });
-    auto form = std::make_unique<Form1>(*module, PortMap(std::move(ports)));
+    state = std::make_unique<Module10>([now] { return now; });
+    auto form = std::make_unique<Form1>(*state, PortMap(std::move(ports)));
     form->show();
     return form;
 }

@@ -35,18 +35,20 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
   public:
     using LocalTime = std::function<QTime()>;  // what the log stamps its lines with
 
-    explicit Module10(LocalTime localTime = {}, TransferTiming timing = {});
+    // The link drives the platform's own port and timer unless a test brings others.
+    explicit Module10(LocalTime localTime = {}, TransferTiming timing = {},
+                      Link::Parts linkParts = {});
 
     // Attaches a window's views until the returned object goes, which detaches them.
     class Attachment {
       public:
-        explicit Attachment(Module10& module) : module_(module) {}
+        explicit Attachment(Module10& state) : state_(state) {}
         Attachment(const Attachment&) = delete;
         Attachment& operator=(const Attachment&) = delete;
         ~Attachment();
 
       private:
-        Module10& module_;
+        Module10& state_;
     };
     [[nodiscard]] Attachment Attach(SetupView& setupView, LogView& logView,
                                     ProgressDisplay& progressView);
@@ -64,17 +66,18 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     // A setup from a file and its image become the setup and the buffer; the views show them.
     void TakeOpened(ConfigBuffer image, SetupModel opened);
 
-    void StartRead();
-    void StartWrite();  // encodes the setup into the buffer first
-    void StartRawWrite();
-    void StartTest();
+    // The procedures on the module; each says whether it started (a busy link refuses).
+    bool StartRead();
+    bool StartWrite();  // encodes the setup into the buffer first
+    bool StartRawWrite();
+    bool StartTest();
 
     void LogMessage(std::string_view message) { log.LogMessage(message); }
 
     SetupModel setup;
     ConfigBuffer buffer;  // empty until a read, "setup to buffer" or "win to buff" fills it
     ActivityLog log{*this};
-    Link link{log, *this};
+    Link link;
 
   private:
     void ShowProgress(int value) override;

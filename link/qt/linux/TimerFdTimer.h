@@ -1,32 +1,27 @@
 #pragma once
 
-#include <QObject>
+#include <QSocketNotifier>
 #include <QTimer>
 #include <memory>
 
-#include "link/Interfaces.h"
-
-class QSocketNotifier;
+#include "link/qt/TickTimer.h"
 
 namespace kdx {
 
-// The transfer timer. Its windows are fractions of a millisecond (a byte takes 521 us on the
-// line), so on Linux it runs on a timerfd, precise to the microsecond, watched by the event
-// loop; elsewhere on a precise QTimer, which counts whole milliseconds and rounds up, so that a
+// The transfer timer on a timerfd, precise to the microsecond, watched by the event loop: its
+// windows are fractions of a millisecond (a byte takes 521 us on the line). Should the system
+// refuse a timerfd, a precise QTimer stands in, counting whole milliseconds rounded up so that a
 // window never ends before its time.
-class QtTransferTimer : public QObject, public TransferTimer {
+class TimerFdTimer : public TickTimer {
     Q_OBJECT
   public:
-    explicit QtTransferTimer(QObject* parent = nullptr);
-    ~QtTransferTimer() override;
+    explicit TimerFdTimer(QObject* parent = nullptr);
+    ~TimerFdTimer() override;
 
     void SetInterval(std::chrono::microseconds interval) override;
     void On() override;
     void Off() override;
     bool IsOn() const { return on_; }
-
-  signals:
-    void Tick();
 
   private:
     void Expired();

@@ -1,21 +1,17 @@
-#include "link/qt/QtSerialPort.h"
+#include "link/qt/linux/QtSerialPort.h"
 
-#include <QFile>
-
-#ifdef Q_OS_UNIX
-#include <unistd.h>
-#endif
-#ifdef Q_OS_LINUX
 #include <linux/serial.h>
 #include <sys/ioctl.h>
-#endif
+#include <unistd.h>
+
+#include <QFile>
 
 namespace kdx {
 namespace {
 
 // A line that has gone (the device unplugged, the other end of a pseudo-terminal closed) keeps
 // reporting these on every read attempt; nothing more will come over it.
-bool LineGone(QSerialPort::SerialPortError error) {
+bool Gone(QSerialPort::SerialPortError error) {
     return error == QSerialPort::ResourceError || error == QSerialPort::ReadError;
 }
 
@@ -23,32 +19,25 @@ bool LineGone(QSerialPort::SerialPortError error) {
 // own permissions tell the two apart.
 PortProblem ProblemOf(const QSerialPort& port, const QString& deviceName) {
     if (port.error() == QSerialPort::DeviceNotFoundError) return PortProblem::kNoDevice;
+    if (port.error() == QSerialPort::UnsupportedOperationError) return PortProblem::kNotSerial;
     if (port.error() != QSerialPort::PermissionError) return PortProblem::kInUse;
-#ifdef Q_OS_UNIX
     if (access(QFile::encodeName(deviceName).constData(), R_OK | W_OK) != 0) {
         return PortProblem::kNoPermission;
     }
-#endif
     return PortProblem::kInUse;
 }
 
 }  // namespace
 
 bool RequestLowLatency(PortHandle handle) {
-#ifdef Q_OS_LINUX
     serial_struct serial{};
     if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return false;  // not a serial driver
     serial.flags |= ASYNC_LOW_LATENCY;
     return ::ioctl(handle, TIOCSSERIAL, &serial) == 0;
-#else
-    // Elsewhere the converter's latency timer is set in its driver's settings.
-    Q_UNUSED(handle);
-    return false;
-#endif
 }
 
 QtSerialPort::QtSerialPort(QObject* parent, LowLatencyRequest requestLowLatency)
-    : QObject(parent), requestLowLatency_(std::move(requestLowLatency)) {
+    : SerialDevice(parent), requestLowLatency_(std::move(requestLowLatency)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::BytesArrived);
     // Queued: the error may come from inside a write or read of the port itself, which must not
     // see the port closed under it.
@@ -56,7 +45,7 @@ QtSerialPort::QtSerialPort(QObject* parent, LowLatencyRequest requestLowLatency)
             Qt::QueuedConnection);
 }
 
-bool QtSerialPort::Open(const QString& deviceName, PortProblem* problem) {
+PortProblem QtSerialPort::Open(const QString& deviceName) {
     Close();
     port_.setPortName(deviceName);
     port_.setBaudRate(QSerialPort::Baud19200);
@@ -64,26 +53,20 @@ bool QtSerialPort::Open(const QString& deviceName, PortProblem* problem) {
     port_.setParity(QSerialPort::NoParity);
     port_.setStopBits(QSerialPort::OneStop);
     port_.setFlowControl(QSerialPort::NoFlowControl);
-    if (port_.open(QIODevice::ReadWrite)) {
-        lowLatency_ = requestLowLatency_(port_.handle());
-        return true;
+    if (!port_.open(QIODevice::ReadWrite)) {
+        const PortProblem problem = ProblemOf(port_, deviceName);
+        port_.clearError();
+        return problem;
     }
-    if (problem) *problem = ProblemOf(port_, deviceName);
-    port_.clearError();
-    return false;
+    lowLatency_ = requestLowLatency_(port_.handle());
+    if (!port_.setRequestToSend(true)) port_.clearError();  // no modem lines: harmless
+    return PortProblem::kNone;
 }
 
 void QtSerialPort::Close() {
     if (port_.isOpen()) port_.close();
     port_.clearError();
     lowLatency_ = false;
-}
-
-bool QtSerialPort::SetRts(bool on) {
-    if (!port_.isOpen()) return false;
-    if (port_.setRequestToSend(on)) return true;
-    port_.clearError();
-    return false;
 }
 
 bool QtSerialPort::Output(std::uint8_t byte) {
@@ -111,7 +94,9 @@ std::size_t QtSerialPort::Waiting() {
 }
 
 void QtSerialPort::CloseIfGone() {
-    if (port_.isOpen() && LineGone(port_.error())) Close();
+    if (!port_.isOpen() || !Gone(port_.error())) return;
+    Close();
+    emit LineGone();
 }
 
 }  // namespace kdx

@@ -1,4 +1,4 @@
-#include "ui/main/Module10.h"
+#include "state/Module10.h"
 
 #include "config/Codec.h"
 #include "link/LogMessages.h"
@@ -6,8 +6,8 @@
 
 namespace kdx {
 
-Module10::Module10(LocalTime localTime, TransferTiming timing)
-    : link(log, *this, timing),
+Module10::Module10(LocalTime localTime, TransferTiming timing, Link::Parts linkParts)
+    : link(log, *this, timing, std::move(linkParts)),
       localTime_(localTime ? std::move(localTime) : [] { return QTime::currentTime(); }) {
     log.SetChangedHook([this](const std::string& text) {
         if (logView_) logView_->ShowLog(text);
@@ -25,9 +25,9 @@ Module10::Attachment Module10::Attach(SetupView& setupView, LogView& logView,
 }
 
 Module10::Attachment::~Attachment() {
-    module_.setupView_ = nullptr;
-    module_.logView_ = nullptr;
-    module_.progressView_ = nullptr;
+    state_.setupView_ = nullptr;
+    state_.logView_ = nullptr;
+    state_.progressView_ = nullptr;
 }
 
 void Module10::ResetCommandTable() {
@@ -51,17 +51,17 @@ void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
     if (setupView_) setupView_->ShowSetup();
 }
 
-void Module10::StartRead() { link.Engine().StartRead(); }
+bool Module10::StartRead() { return link.Engine().StartRead(); }
 
-void Module10::StartWrite() {
-    if (!link.Engine().Idle()) return;  // a write already running keeps its image
+bool Module10::StartWrite() {
+    if (!link.Engine().Idle()) return false;  // a write already running keeps its image
     EncodeSetup();
-    link.Engine().StartWrite(buffer);
+    return link.Engine().StartWrite(buffer);
 }
 
-void Module10::StartRawWrite() { link.Engine().StartRawWrite(buffer); }
+bool Module10::StartRawWrite() { return link.Engine().StartRawWrite(buffer); }
 
-void Module10::StartTest() { link.Engine().StartTest(); }
+bool Module10::StartTest() { return link.Engine().StartTest(); }
 
 // A complete read replaces the buffer; bytes that do not decode end it as a failed read.
 void Module10::TransferFinished(const Link::Outcome& outcome) {
