@@ -15,12 +15,6 @@ std::optional<ImageFile> Load(const QString& file, QTextStream& err) {
     return loaded;
 }
 
-int Saved(bool saved, const FileError& error, QTextStream& err) {
-    if (saved) return kExitOk;
-    err << "kdx17: " << error.message << "\n";
-    return kExitBadUsage;
-}
-
 // The setup as the file holds it: a .json's own words; an image's decoding, with each command
 // row's output and action as its codes name them (never a word left over from before).
 std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loaded,
@@ -42,6 +36,15 @@ std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loade
 
 }  // namespace
 
+int Saved(bool saved, const FileError& error, QTextStream& err) {
+    if (!saved) {
+        err << "kdx17: " << error.message << "\n";
+        return kExitBadUsage;
+    }
+    if (!error.warning.isEmpty()) err << "kdx17: varování: " << error.warning << "\n";
+    return kExitOk;
+}
+
 int ShowCommand(const QString& file, QTextStream& out, QTextStream& err) {
     const auto loaded = Load(file, err);
     const auto setup = loaded ? ShownSetup(file, *loaded, err) : std::nullopt;
@@ -56,8 +59,8 @@ int DiffCommand(const QString& first, const QString& second, QTextStream& out, Q
     if (!b) return kExitBadUsage;
     const auto fields = DifferingFields(a->image, b->image);
     auto describe = [](const MemoryField& field, const ImageFile& file) {
-        return QString::fromStdString(
-            DescribeField(field, file.image, file.setup ? &*file.setup : nullptr));
+        return Visible(QString::fromStdString(
+            DescribeField(field, file.image, file.setup ? &*file.setup : nullptr)));
     };
     for (const MemoryField& field : fields) {
         out << QString::fromStdString(field.name) << ": " << describe(field, *a) << " -> "

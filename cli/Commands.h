@@ -3,6 +3,8 @@
 #include <QStringList>
 #include <QTextStream>
 
+#include "files/ImageFile.h"
+
 namespace kdx {
 
 // Exit statuses of kdx17.
@@ -16,5 +18,9 @@ int ShowCommand(const QString& file, QTextStream& out, QTextStream& err);
 int DiffCommand(const QString& first, const QString& second, QTextStream& out, QTextStream& err);
 int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err);
 int DefaultsCommand(const QString& outFile, QTextStream& err);
+
+// The status of a command that saved a file: the message of a failed save, or the warning of a
+// good one.
+int Saved(bool saved, const FileError& error, QTextStream& err);
 
 }  // namespace kdx

@@ -12,8 +12,10 @@
 
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
+#include "cli/SetupTables.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
+#include "link/LogMessages.h"
 #include "link/qt/Link.h"
 #include "link/qt/PortMap.h"
 
@@ -195,11 +197,7 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
                "uložena beze změny\n";
     }
     FileError error;
-    if (!SaveImage(file, *image, error)) {
-        err << "kdx17: " << error.message << "\n";
-        return kExitBadUsage;
-    }
-    return kExitOk;
+    return Saved(SaveImage(file, *image, error), error, err);
 }
 
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
@@ -219,6 +217,7 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
     }
     if (!session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); })
              .Succeeded()) {
+        err << "kdx17: " << QString::fromUtf8(messages::kPartlyWritten) << "\n";
         return kExitLinkFailed;
     }
     if (!options.verify) return kExitOk;
@@ -232,8 +231,8 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
     const auto differing = DifferingFields(*image, *readBack);
     for (const MemoryField& field : differing) {
         err << "kdx17: ověření: " << QString::fromStdString(field.name) << ": zapsáno "
-            << QString::fromStdString(DescribeField(field, *image)) << ", v modulu "
-            << QString::fromStdString(DescribeField(field, *readBack)) << "\n";
+            << Visible(QString::fromStdString(DescribeField(field, *image))) << ", v modulu "
+            << Visible(QString::fromStdString(DescribeField(field, *readBack))) << "\n";
     }
     if (!differing.empty()) return kExitLinkFailed;
     out << "ověření OK" << Qt::endl;

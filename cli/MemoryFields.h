@@ -9,30 +9,6 @@
 
 namespace kdx {
 
-// A named piece of the module's memory. Names follow the keys of the .json setup files
-// (commands and phones counted from 1, as the window shows them), so a difference reported
-// by name can be found in such a file.
-struct MemoryField {
-    enum class Kind {
-        Text,
-        Number,
-        CreditSwitch,
-        OutputCode,
-        ActionCode,
-        TimeByte,
-        Flags,
-        OutputDefaults,
-        Reserved
-    };
-    std::string name;
-    std::size_t offset;
-    std::size_t size;
-    Kind kind;
-};
-
-// Every byte of the memory belongs to exactly one field; in memory order.
-const std::vector<MemoryField>& MemoryFields();
-
 // The field's bytes in `image` as a person reads them ("RELE1", "\"*22#\"", "CALL SMS", ...).
 // A command row's output and action come from `words` where given (the setup as a .json file
 // words it), else from the codes; an action that its output's table lacks carries a note.

@@ -8,7 +8,7 @@
 namespace kdx {
 namespace {
 
-QString Q(const std::string& utf8) { return QString::fromStdString(utf8); }
+QString Q(const std::string& utf8) { return Visible(QString::fromStdString(utf8)); }
 
 // Columns padded to their widest cell; the first row is the title row.
 QString Table(const QString& title, const std::vector<QStringList>& rows) {
@@ -37,6 +37,18 @@ QString Bool(bool yes) { return yes ? words::kYes : words::kNo; }
 QStringList Titles(const auto& row) { return QStringList(std::begin(row), std::end(row)); }
 
 }  // namespace
+
+QString Visible(const QString& text) {
+    QString shown;
+    for (const QChar c : text) {
+        if (c.category() == QChar::Other_Control) {
+            shown += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
+        } else {
+            shown += c;
+        }
+    }
+    return shown;
+}
 
 QString SetupAsTables(const SetupModel& setup) {
     std::vector<QStringList> commands{Titles(titles::kCommandTitles)};

@@ -10,4 +10,8 @@ namespace kdx {
 // action is not one of its output's carries a note at its end.
 QString SetupAsTables(const SetupModel& setup);
 
+// The text with every control character as a visible escape ("\x1b"): a file's text must not
+// drive the terminal it is shown on.
+QString Visible(const QString& text);
+
 }  // namespace kdx

@@ -1,11 +1,13 @@
 // kdx17: the setup utility's command-line companion. It shares the setup utility's memory
 // format and transfer engine, so both agree byte for byte.
 #include <QCoreApplication>
+#include <QFile>
 #include <QTextStream>
 #include <cstdio>
 
 #include "cli/Commands.h"
 #include "cli/LinkCommands.h"
+#include "link/qt/PortMap.h"
 
 namespace {
 
@@ -33,6 +35,13 @@ constexpr const char* kUsage =
     "Návratový kód: 0 úspěch, 1 selhal modul nebo spojení, 2 chybné použití nebo soubor;\n"
     "u diff 0 shodné, 1 liší se, 2 chybné použití nebo soubor.\n";
 
+// A number names one of the ports 1 to 6; any other number is a slip, not a device path.
+bool BadPortNumber(const QString& port) {
+    bool number = false;
+    const int k = port.toInt(&number);
+    return number && (k < 1 || k > kdx::kPortCount);
+}
+
 }  // namespace
 
 int main(int argc, char* argv[]) {
@@ -40,6 +49,14 @@ int main(int argc, char* argv[]) {
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
+    // Qt decodes what is not UTF-8 lossily: such a file name would reach the system as another.
+    for (int i = 1; i < argc; ++i) {
+        if (QFile::encodeName(args[i - 1]) != argv[i]) {
+            err << "kdx17: " << args[i - 1]
+                << ": název není platné UTF-8, soubor tohoto jména nelze použít\n";
+            return kdx::kExitBadUsage;
+        }
+    }
     if (args.contains("--version")) {
         out << "kdx17 " KDX_VERSION "\n";
         return kdx::kExitOk;
@@ -68,7 +85,10 @@ int main(int argc, char* argv[]) {
                 files << arg;
             }
         }
-        if (options.port.isEmpty() || files.size() != (command == "test" ? 0 : 1)) return usage();
+        if (options.port.isEmpty() || BadPortNumber(options.port) ||
+            files.size() != (command == "test" ? 0 : 1)) {
+            return usage();
+        }
         if (command == "test") return kdx::TestCommand(options, out, err);
         if (command == "read") return kdx::ReadCommand(options, files[0], out, err);
         return kdx::WriteCommand(options, files[0], out, err);

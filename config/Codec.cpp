@@ -10,6 +10,56 @@ namespace kdx {
 namespace {
 
 using namespace layout;
+using Kind = MemoryField::Kind;
+
+std::string Numbered(const char* list, std::size_t index, const char* key) {
+    return std::string(list) + "[" + std::to_string(index + 1) + "]." + key;
+}
+
+std::vector<MemoryField> BuildFields() {
+    std::vector<MemoryField> fields;
+    auto add = [&](std::string name, std::size_t offset, std::size_t size, Kind kind,
+                   std::size_t index = 0) {
+        fields.push_back({std::move(name), offset, size, kind, index});
+    };
+    auto reserved = [&](std::size_t offset, std::size_t size) {
+        add("reserved[" + std::to_string(offset) + ".." + std::to_string(offset + size - 1) + "]",
+            offset, size, Kind::Reserved);
+    };
+    for (std::size_t r = 0; r < kCommandRows; ++r) {
+        add(Numbered("commands", r, "sms"), kSmsTextOffset + kSmsTextWidth * r, kSmsTextWidth,
+            Kind::Text, r);
+    }
+    add("inputs.in1.polarity", kIn1PolarityOffset, 1, Kind::Number);
+    add("inputs.in1.insensitivity", kIn1InsensitivityOffset, 1, Kind::Number);
+    add("inputs.in2.polarity", kIn2PolarityOffset, 1, Kind::Number);
+    add("inputs.in2.insensitivity", kIn2InsensitivityOffset, 1, Kind::Number);
+    add("sys", kSysValueOffset, 1, Kind::Number);
+    add("outputDefaults", kOutputDefaultsOffset, 1, Kind::OutputDefaults);
+    add("creditKeepAlive", kCreditKeepAliveOffset, 1, Kind::CreditSwitch);
+    reserved(kGap1Offset, kGap1Size);
+    for (std::size_t r = 0; r < kCommandRows; ++r) {
+        const std::size_t record = kRecordOffset + kRecordSize * r;
+        add(Numbered("commands", r, "output"), record, 1, Kind::OutputCode, r);
+        add(Numbered("commands", r, "action"), record + 1, 1, Kind::ActionCode, r);
+        add(Numbered("commands", r, "time+confirm"), record + 2, 1, Kind::TimeByte, r);
+    }
+    add("creditCode", kCreditCodeOffset, kCreditCodeWidth, Kind::Text);
+    reserved(kGap2Offset, kGap2Size);
+    for (std::size_t i = 0; i < kPhoneEntries; ++i) {
+        add(Numbered("phones", i, "number"), kNumberOffset + kNumberWidth * i, kNumberWidth,
+            Kind::Text, i);
+    }
+    for (std::size_t i = 0; i < kPhoneEntries; ++i) {
+        add(Numbered("phones", i, "flags"), kFlagsOffset + i, 1, Kind::Flags, i);
+    }
+    reserved(kGap3Offset, kGap3Size);
+    for (std::size_t k = 0; k < kMessageTexts; ++k) {
+        add(std::string("texts.") + keys::kTexts[k], kTextOffset + kTextWidth * k, kTextWidth,
+            Kind::Text, k);
+    }
+    return fields;
+}
 
 std::uint8_t ByteOf(int value) { return static_cast<std::uint8_t>(std::clamp(value, 0, 255)); }
 
@@ -60,14 +110,58 @@ std::uint8_t FlagByte(const PhoneEntry& entry) {
 
 bool IsDigit(std::uint8_t byte) { return byte >= '0' && byte <= '9'; }
 
-void DecodeRecord(const std::uint8_t* record, CommandRow& row) {
-    if (const char* output = OutputWord(record[0])) row.output = output;
-    if (const char* action = ActionWord(record[0], record[1])) row.action = action;
-    row.confirm = ConfirmOf(record[2]);
-    row.time = std::to_string(TimeOf(record[2]));
+// Names a record's action by its codes, or gives nullptr.
+using ActionNamer = const char* (*)(std::uint8_t outputCode, std::uint8_t actionCode);
+
+bool Decode(const ConfigBuffer& buffer, ActionNamer actionWord, SetupModel& setup) {
+    if (CheckBuffer(buffer)) return false;
+
+    for (int r = 0; r < kCommandRows; ++r) {
+        setup.commandTable[static_cast<std::size_t>(r)].smsText = ReadTextField(
+            buffer, kSmsTextOffset + kSmsTextWidth * static_cast<std::size_t>(r), kSmsTextWidth);
+    }
+    InputSettings& in = setup.inputSettings;
+    in.in1Polarity = buffer[kIn1PolarityOffset];
+    in.in1Insensitivity = buffer[kIn1InsensitivityOffset];
+    in.in2Polarity = buffer[kIn2PolarityOffset];
+    in.in2Insensitivity = buffer[kIn2InsensitivityOffset];
+    setup.sysValue = std::to_string(buffer[kSysValueOffset]);
+    setup.outputDefaults = buffer[kOutputDefaultsOffset];
+    setup.creditKeepAlive = buffer[kCreditKeepAliveOffset] == kCreditKeepAliveOn;
+
+    for (std::size_t r = 0; r < kCommandRows; ++r) {
+        const std::uint8_t* record = &buffer[kRecordOffset + kRecordSize * r];
+        CommandRow& row = setup.commandTable[r];
+        if (const char* output = OutputWord(record[0])) row.output = output;
+        if (const char* action = actionWord(record[0], record[1])) row.action = action;
+        row.confirm = ConfirmOf(record[2]);
+        row.time = std::to_string(TimeOf(record[2]));
+    }
+    setup.creditCode = ReadTextField(buffer, kCreditCodeOffset, kCreditCodeWidth);
+
+    for (int i = 0; i < kPhoneEntries; ++i) {
+        PhoneEntry& entry = setup.phoneList[static_cast<std::size_t>(i)];
+        entry.number = ReadTextField(
+            buffer, kNumberOffset + kNumberWidth * static_cast<std::size_t>(i), kNumberWidth);
+        const std::uint8_t flags = buffer[kFlagsOffset + static_cast<std::size_t>(i)];
+        for (int cell = 1; cell < kPhoneCells; ++cell) {
+            const bool set = flags & kCellMask[static_cast<std::size_t>(cell)];
+            entry.Cell(cell) = set ? words::kFlagSet : "";
+        }
+    }
+    for (int k = 0; k < kMessageTexts; ++k) {
+        setup.messageTexts.Text(k) = ReadTextField(
+            buffer, kTextOffset + kTextWidth * static_cast<std::size_t>(k), kTextWidth);
+    }
+    return true;
 }
 
 }  // namespace
+
+const std::vector<MemoryField>& MemoryFields() {
+    static const std::vector<MemoryField> fields = BuildFields();
+    return fields;
+}
 
 ConfigBuffer EncodeSetup(const SetupModel& setup) {
     ConfigBuffer buffer;
@@ -105,57 +199,25 @@ ConfigBuffer EncodeSetup(const SetupModel& setup) {
 std::optional<DecodeProblem> CheckBuffer(const ConfigBuffer& buffer) {
     if (buffer.size() < kBufferSize)
         return DecodeProblem{DecodeProblem::Kind::TooShort, buffer.size()};
-    auto notADigit = [&](std::size_t offset) -> std::optional<DecodeProblem> {
-        if (IsDigit(buffer[offset])) return std::nullopt;
-        return DecodeProblem{DecodeProblem::Kind::NotADigit, offset};
-    };
-    // In memory order, so the problem named is the first one.
-    if (auto problem = notADigit(kCreditKeepAliveOffset)) return problem;
-    for (int r = 0; r < kCommandRows; ++r) {
-        const std::size_t record = kRecordOffset + kRecordSize * static_cast<std::size_t>(r);
-        if (auto problem = notADigit(record)) return problem;
-        if (auto problem = notADigit(record + 1)) return problem;
+    // The fields come in memory order, so the problem named is the first one.
+    for (const MemoryField& field : MemoryFields()) {
+        const bool code = field.kind == Kind::CreditSwitch || field.kind == Kind::OutputCode ||
+                          field.kind == Kind::ActionCode;
+        if (code && !IsDigit(buffer[field.offset])) {
+            return DecodeProblem{DecodeProblem::Kind::NotADigit, field.offset};
+        }
     }
     return std::nullopt;
 }
 
 bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup) {
-    if (CheckBuffer(buffer)) return false;
+    return Decode(buffer, ActionWord, setup);
+}
 
-    for (int r = 0; r < kCommandRows; ++r) {
-        setup.commandTable[static_cast<std::size_t>(r)].smsText = ReadTextField(
-            buffer, kSmsTextOffset + kSmsTextWidth * static_cast<std::size_t>(r), kSmsTextWidth);
-    }
-    InputSettings& in = setup.inputSettings;
-    in.in1Polarity = buffer[kIn1PolarityOffset];
-    in.in1Insensitivity = buffer[kIn1InsensitivityOffset];
-    in.in2Polarity = buffer[kIn2PolarityOffset];
-    in.in2Insensitivity = buffer[kIn2InsensitivityOffset];
-    setup.sysValue = std::to_string(buffer[kSysValueOffset]);
-    setup.outputDefaults = buffer[kOutputDefaultsOffset];
-    setup.creditKeepAlive = buffer[kCreditKeepAliveOffset] == kCreditKeepAliveOn;
-
-    for (int r = 0; r < kCommandRows; ++r) {
-        const std::size_t record = kRecordOffset + kRecordSize * static_cast<std::size_t>(r);
-        DecodeRecord(&buffer[record], setup.commandTable[static_cast<std::size_t>(r)]);
-    }
-    setup.creditCode = ReadTextField(buffer, kCreditCodeOffset, kCreditCodeWidth);
-
-    for (int i = 0; i < kPhoneEntries; ++i) {
-        PhoneEntry& entry = setup.phoneList[static_cast<std::size_t>(i)];
-        entry.number = ReadTextField(
-            buffer, kNumberOffset + kNumberWidth * static_cast<std::size_t>(i), kNumberWidth);
-        const std::uint8_t flags = buffer[kFlagsOffset + static_cast<std::size_t>(i)];
-        for (int cell = 1; cell < kPhoneCells; ++cell) {
-            const bool set = flags & kCellMask[static_cast<std::size_t>(cell)];
-            entry.Cell(cell) = set ? words::kFlagSet : "";
-        }
-    }
-    for (int k = 0; k < kMessageTexts; ++k) {
-        setup.messageTexts.Text(k) = ReadTextField(
-            buffer, kTextOffset + kTextWidth * static_cast<std::size_t>(k), kTextWidth);
-    }
-    return true;
+std::optional<SetupModel> StoredSetup(const ConfigBuffer& image) {
+    SetupModel setup = StartSetup();
+    if (!Decode(image, StoredActionWord, setup)) return std::nullopt;
+    return setup;
 }
 
 std::string ReadTextField(const ConfigBuffer& buffer, std::size_t offset, std::size_t width) {

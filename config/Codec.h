@@ -26,6 +26,11 @@ std::optional<DecodeProblem> CheckBuffer(const ConfigBuffer& buffer);
 // size are ignored.
 bool DecodeBuffer(const ConfigBuffer& buffer, SetupModel& setup);
 
+// The setup an image stands for, from the start setup, or nothing when it does not decode. As
+// DecodeBuffer, but an action code that only the other table has keeps its word (a relay row's 4
+// is STATUS), so a .json made from it holds what the image holds.
+std::optional<SetupModel> StoredSetup(const ConfigBuffer& image);
+
 // The pieces the decoder reads, for whoever shows a memory image field by field.
 
 // A text field: its bytes but every 0xFF, wherever it stands, as UTF-8. The buffer must hold it.

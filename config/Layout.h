@@ -2,6 +2,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string>
 #include <vector>
 
 #include "config/SetupModel.h"
@@ -86,4 +87,32 @@ inline constexpr std::uint8_t kCellMask[kPhoneCells] = {
 inline constexpr int kBit4Cell = 8;
 
 }  // namespace layout
+
+// A named piece of the module's memory. Names follow the keys of the .json setup files
+// (commands and phones counted from 1, as the window shows them), so a difference reported
+// by name can be found in such a file.
+struct MemoryField {
+    enum class Kind {
+        Text,
+        Number,
+        CreditSwitch,
+        OutputCode,
+        ActionCode,
+        TimeByte,
+        Flags,
+        OutputDefaults,
+        Reserved
+    };
+    std::string name;
+    std::size_t offset;
+    std::size_t size;
+    Kind kind;
+    std::size_t index = 0;  // the command row, phone entry or text it belongs to, from 0
+};
+
+// Every byte of the memory belongs to exactly one field; in memory order. For showing bytes
+// that a decoded setup does not say (gaps, codes outside the tables, an image that does not
+// decode); the codec checks the code bytes through it.
+const std::vector<MemoryField>& MemoryFields();
+
 }  // namespace kdx

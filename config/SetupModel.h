@@ -42,6 +42,15 @@ inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1
                                                  "Zklidnění IN1", "Zklidnění IN2"};
 }  // namespace titles
 
+// Keys of the .json setup files, which other views of a setup name their fields by.
+namespace keys {
+// The phone flags, phone cells 1 to 7.
+inline constexpr std::array<const char*, 7> kFlags = {"call", "sms",  "in1",    "in2",
+                                                      "sys",  "ring", "monitor"};
+inline constexpr std::array<const char*, kMessageTexts> kTexts = {"pagerName", "alarmIn1",
+                                                                  "alarmIn2", "calmIn1", "calmIn2"};
+}  // namespace keys
+
 // Whether an action word belongs to the table of the row's output: the system functions to
 // "SYSTEM", the switching actions to the other outputs. A word of the other table is stored
 // by its own code all the same; the module then has no such action for that output.

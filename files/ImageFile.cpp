@@ -12,7 +12,10 @@
 
 #ifdef Q_OS_UNIX
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
+
+#include <csignal>
 #endif
 
 namespace kdx {
@@ -21,33 +24,79 @@ namespace {
 using Kind = FileError::Kind;
 
 bool Fail(FileError& error, Kind kind, const QString& path, const QString& why) {
-    error = {kind, path + ": " + why};
+    error = {kind, path + ": " + why, {}};
     return false;
 }
 
 QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
 
-// At most kMaxFileSize bytes of a regular file. Everything else is refused before it is opened,
-// so a FIFO cannot hold us up and a device cannot feed us without end.
-std::optional<QByteArray> ReadBounded(const QString& path, FileError& error) {
-    auto refuse = [&](const QString& why) -> std::optional<QByteArray> {
-        Fail(error, Kind::NotReadable, path, why);
+constexpr const char* kNotARegularFile = "není obyčejný soubor (zařízení, roura nebo soket?)";
+
+// Why the file a name stands for (links followed) is no regular file, or nothing.
+std::optional<QString> NotARegularFile(const QFileInfo& info) {
+    if (info.isDir()) return "je to adresář, ne soubor";
+    if (!info.isFile()) return kNotARegularFile;
+    return std::nullopt;
+}
+
+#ifdef Q_OS_UNIX
+// Holds SIGINT, SIGTERM and SIGHUP back while it lives: a save they would cut short could leave
+// its temporary file behind, so they end the program only once it is renamed or removed.
+class HeldSignals {
+  public:
+    HeldSignals() {
+        sigset_t held;
+        sigemptyset(&held);
+        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
+        pthread_sigmask(SIG_BLOCK, &held, &previous_);
+    }
+    ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
+    HeldSignals(const HeldSignals&) = delete;
+    HeldSignals& operator=(const HeldSignals&) = delete;
+
+  private:
+    sigset_t previous_;
+};
+#endif
+
+// A failing write shows in its own call: unbuffered, nothing is left for the final flush,
+// whose failure QSaveFile::commit() would not notice.
+bool WriteAll(QSaveFile& file, const QByteArray& content) {
+    // A short write (a disk that just filled) is followed by one that fails with the reason.
+    for (qint64 written = 0; written < content.size();) {
+        const qint64 n = file.write(content.constData() + written, content.size() - written);
+        if (n <= 0) return false;
+        written += n;
+    }
+    return true;
+}
+
+}  // namespace
+
+std::optional<QByteArray> ReadRegularFile(const QString& path, FileError& error) {
+    auto refuse = [&](const QString& why, Kind kind = Kind::NotReadable) {
+        Fail(error, kind, path, why);
         return std::nullopt;
     };
+    // Everything but a regular file is refused before it is opened, so a FIFO cannot hold us
+    // up and a device cannot feed us without end.
     const QFileInfo info(path);
-    if (!info.exists()) return refuse("soubor neexistuje");
-    if (info.isDir()) return refuse("je to adresář, ne soubor");
-    if (!info.isFile()) return refuse("není obyčejný soubor (zařízení nebo roura?)");
+    if (!info.exists()) return refuse("soubor neexistuje", Kind::Missing);
+    if (const auto why = NotARegularFile(info)) return refuse(*why);
     if (info.size() > kMaxFileSize) {
         return refuse(QString("soubor má %1 bajtů, víc než 1 MiB").arg(info.size()));
     }
 
     QFile file;
 #ifdef Q_OS_UNIX
-    // Without blocking, should the name have come to stand for a FIFO since the check.
+    // Without blocking, and checked again once open, should the name have come to stand for a
+    // FIFO or a device since the check.
     const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
     if (fd < 0) return refuse(SystemReason());
     file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
+    struct stat opened {};
+    if (::fstat(fd, &opened) != 0) return refuse(SystemReason());
+    if (!S_ISREG(opened.st_mode)) return refuse(kNotARegularFile);
 #else
     file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly)) return refuse(file.errorString());
@@ -59,42 +108,38 @@ std::optional<QByteArray> ReadBounded(const QString& path, FileError& error) {
     return content;
 }
 
-// A failing write shows in its own call: unbuffered, nothing is left for the final flush,
-// whose failure QSaveFile::commit() would not notice.
-bool WriteWhole(const QString& path, const QByteArray& content, FileError& error) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
-        return Fail(error, Kind::NotSaved, path, file.errorString());
-    }
-    // A short write (a disk that just filled) is followed by one that fails with the reason.
-    for (qint64 written = 0; written < content.size();) {
-        const qint64 n = file.write(content.constData() + written, content.size() - written);
-        if (n <= 0) return Fail(error, Kind::NotSaved, path, file.errorString());
-        written += n;
+bool ReplaceFile(const QString& path, const QByteArray& content, FileError& error) {
+    auto refuse = [&](const QString& why) { return Fail(error, Kind::NotSaved, path, why); };
+    error.warning.clear();
+    const QFileInfo target(path);
+    if (target.exists()) {
+        if (const auto why = NotARegularFile(target)) return refuse(*why);
     }
 #ifdef Q_OS_UNIX
-    // commit() syncs too, but ignores a failure; the rename must follow only a good one.
-    if (::fsync(file.handle()) != 0) return Fail(error, Kind::NotSaved, path, SystemReason());
+    struct stat old {};
+    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
+    if (replacing && old.st_nlink > 1) {
+        return refuse(QString("soubor má i jiná jména (pevné odkazy: %1), nepřepsán; uložte jej "
+                              "pod novým jménem")
+                          .arg(old.st_nlink));
+    }
+    // Destroyed after the file, so a signal ends the program only once the temporary is gone.
+    const HeldSignals held;
 #endif
-    if (!file.commit()) return Fail(error, Kind::NotSaved, path, file.errorString());
+    QSaveFile file(path);  // the new file gets the old one's mode
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return refuse(file.errorString());
+    if (!WriteAll(file, content)) return refuse(file.errorString());
+#ifdef Q_OS_UNIX
+    if (replacing && ::fchown(file.handle(), old.st_uid, old.st_gid) != 0) {
+        error.warning =
+            path + ": vlastníka a skupinu původního souboru nelze zachovat: " + SystemReason();
+    }
+    // commit() syncs too, but ignores a failure; the rename must follow only a good one.
+    if (::fsync(file.handle()) != 0) return refuse(SystemReason());
+#endif
+    if (!file.commit()) return refuse(file.errorString());
     return true;
 }
-
-// The setup an image stands for, for a .json. An action code that only the other table has
-// (4 on a relay row) keeps its word, so the file holds what the image holds.
-std::optional<SetupModel> SetupOfImage(const ConfigBuffer& image) {
-    SetupModel setup = StartSetup();
-    if (!DecodeBuffer(image, setup)) return std::nullopt;
-    for (std::size_t r = 0; r < kCommandRows; ++r) {
-        const std::size_t record = layout::kRecordOffset + layout::kRecordSize * r;
-        if (const char* action = StoredActionWord(image[record], image[record + 1])) {
-            setup.commandTable[r].action = action;
-        }
-    }
-    return setup;
-}
-
-}  // namespace
 
 std::optional<ImageFormat> KnownFormat(const QString& path, FileError& error) {
     if (path.endsWith(".bin", Qt::CaseInsensitive)) return ImageFormat::Bin;
@@ -107,7 +152,7 @@ std::optional<ImageFormat> KnownFormat(const QString& path, FileError& error) {
 std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error) {
     const auto format = KnownFormat(path, error);
     if (!format) return std::nullopt;
-    const auto content = ReadBounded(path, error);
+    const auto content = ReadRegularFile(path, error);
     if (!content) return std::nullopt;
     auto bad = [&](const QString& why) -> std::optional<ImageFile> {
         Fail(error, Kind::BadContent, path, why);
@@ -154,15 +199,15 @@ bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error)
     }
     switch (*format) {
         case ImageFormat::Bin:
-            return WriteWhole(
+            return ReplaceFile(
                 path,
                 QByteArray(reinterpret_cast<const char*>(image.data()), qsizetype(image.size())),
                 error);
         case ImageFormat::Txt:
-            return WriteWhole(path, QByteArray::fromStdString(BufferToText(image)), error);
+            return ReplaceFile(path, QByteArray::fromStdString(BufferToText(image)), error);
         case ImageFormat::Json:
-            if (const auto setup = SetupOfImage(image)) {
-                return WriteWhole(path, SetupToJson(*setup), error);
+            if (const auto setup = StoredSetup(image)) {
+                return ReplaceFile(path, SetupToJson(*setup), error);
             }
             return Fail(
                 error, Kind::NotDecodable, path,
@@ -174,7 +219,7 @@ bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error)
 bool SaveSetup(const QString& path, const SetupModel& setup, FileError& error) {
     const auto format = KnownFormat(path, error);
     if (!format) return false;
-    if (*format == ImageFormat::Json) return WriteWhole(path, SetupToJson(setup), error);
+    if (*format == ImageFormat::Json) return ReplaceFile(path, SetupToJson(setup), error);
     return SaveImage(path, EncodeSetup(setup), error);
 }
 

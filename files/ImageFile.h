@@ -15,13 +15,18 @@ enum class ImageFormat { Bin, Txt, Json };
 struct FileError {
     enum class Kind {
         UnknownFormat,  // the name ends in none of the three endings
-        NotReadable,    // missing, not a regular file, too large, or reading failed
+        Missing,        // no such file
+        NotReadable,    // not a regular file, too large, or reading failed
         BadContent,     // not a whole image, or not a valid setup
         NotDecodable,   // a .json asked for an image that does not decode
-        NotSaved,       // the new file could not be written whole; an old one is unchanged
+        NotSaved,       // not written: the name stands for no regular file, the file has other
+                        // hard links, or the new file could not be written whole; an old one is
+                        // unchanged
     };
     Kind kind = Kind::UnknownFormat;
     QString message;
+    // A save that succeeded but could not give the new file the old one's owner and group.
+    QString warning;
 };
 
 // Larger files are refused unread: 1024 bytes are at most a few kilobytes in any format.
@@ -38,15 +43,24 @@ struct ImageFile {
     std::optional<SetupModel> setup;  // .json only
 };
 
-// Only a regular file (links followed) of at most kMaxFileSize bytes is read; a FIFO, a device
-// or a directory is refused without waiting on it. A .json is read strictly (see SetupJson.h).
+// A regular file (links followed) of at most kMaxFileSize bytes, whatever it holds; a FIFO, a
+// device or a directory is refused without waiting on it.
+std::optional<QByteArray> ReadRegularFile(const QString& path, FileError& error);
+
+// Writes a temporary file beside PATH unbuffered, checks every write and the sync, and only
+// then renames it over PATH, giving it the old file's mode, owner and group. On any failure the
+// message gives the reason, the temporary file is gone and an old PATH is left as it was. PATH
+// must be (links followed) a regular file or nothing yet; a file with other hard links is
+// refused, since renaming would split it from them and writing in place could leave them all
+// torn. SIGINT, SIGTERM and SIGHUP wait until the save is over.
+bool ReplaceFile(const QString& path, const QByteArray& content, FileError& error);
+
+// Only a regular file (see ReadRegularFile) is read. A .json is read strictly (see SetupJson.h).
 std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error);
 std::optional<ConfigBuffer> LoadImage(const QString& path, FileError& error);
 
-// Writes a temporary file beside PATH unbuffered, checks every write and the sync, and only
-// then renames it over PATH: on any failure the message gives the system's reason, the temporary
-// file is gone and an old PATH is left as it was. A .bin or .txt takes any image of 1024 bytes
-// as it is; a .json needs one that decodes.
+// Saved by ReplaceFile. A .bin or .txt takes any image of 1024 bytes as it is; a .json needs one
+// that decodes.
 bool SaveImage(const QString& path, const ConfigBuffer& image, FileError& error);
 // As SaveImage; a .json keeps the setup's words as they are, the other formats its encoding.
 bool SaveSetup(const QString& path, const SetupModel& setup, FileError& error);

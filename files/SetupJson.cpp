@@ -30,6 +30,16 @@ class Reader {
         if (!Failed()) error_ = Q(path) + ": " + what;
     }
 
+    // A key the format has that the file leaves out: a setup is read whole or not at all, so
+    // that no value comes silently from the defaults. A wrong value is named before a gap.
+    void Missing(const std::string& path) {
+        if (missing_.empty()) missing_ = path;
+    }
+    bool Finish() {
+        if (!missing_.empty()) Fail(missing_, "chybí");
+        return !Failed();
+    }
+
     // Refuses keys the format does not have, so a misspelt key is not silently dropped.
     void OnlyKeys(const Value& object, const std::string& path,
                   std::initializer_list<const char*> keys) {
@@ -43,8 +53,8 @@ class Reader {
     void Text(const Value& object, const std::string& path, const char* key, std::size_t width,
               std::string& target) {
         const Value* value = object.Member(key);
-        if (!value) return;
         const std::string at = json::MemberPath(path, key);
+        if (!value) return Missing(at);
         if (value->type != Value::Type::String) return Fail(at, "očekáván text");
         const std::string bytes = Utf8ToCp1250(value->text);
         if (Cp1250ToUtf8(bytes) != value->text)
@@ -59,7 +69,7 @@ class Reader {
     void Number(const Value& object, const std::string& path, const char* key, int lo, int hi,
                 int& target) {
         const Value* value = object.Member(key);
-        if (!value) return;
+        if (!value) return Missing(json::MemberPath(path, key));
         if (value->type != Value::Type::Integer || value->integer < lo || value->integer > hi) {
             return Fail(json::MemberPath(path, key),
                         QString("očekáváno celé číslo %1 až %2").arg(lo).arg(hi));
@@ -69,7 +79,7 @@ class Reader {
 
     void Bool(const Value& object, const std::string& path, const char* key, bool& target) {
         const Value* value = object.Member(key);
-        if (!value) return;
+        if (!value) return Missing(json::MemberPath(path, key));
         if (value->type != Value::Type::Bool) {
             return Fail(json::MemberPath(path, key), "očekáváno true nebo false");
         }
@@ -80,7 +90,7 @@ class Reader {
     void Word(const Value& object, const std::string& path, const char* key,
               const std::array<const char*, N>& words, std::string& target) {
         const Value* value = object.Member(key);
-        if (!value) return;
+        if (!value) return Missing(json::MemberPath(path, key));
         const std::string& word = value->text;
         if (value->type != Value::Type::String ||
             std::none_of(words.begin(), words.end(), [&](const char* w) { return word == w; })) {
@@ -92,7 +102,7 @@ class Reader {
         target = word;
     }
 
-    // The member object, or an empty one when it is left out (or, with a message, no object).
+    // The member object, or an empty one when it is left out or, with a message, no object.
     const Value& Object(const Value& object, const std::string& path, const char* key) {
         static const Value kEmpty = [] {
             Value empty;
@@ -100,7 +110,10 @@ class Reader {
             return empty;
         }();
         const Value* value = object.Member(key);
-        if (!value) return kEmpty;
+        if (!value) {
+            Missing(json::MemberPath(path, key));
+            return kEmpty;
+        }
         if (value->type != Value::Type::Object) {
             Fail(json::MemberPath(path, key), "očekáván objekt");
             return kEmpty;
@@ -108,11 +121,14 @@ class Reader {
         return *value;
     }
 
-    // An array of exactly `count` objects, or none at all.
+    // An array of exactly `count` objects, or none when it is left out or, with a message, wrong.
     const std::vector<Value>& Array(const Value& object, const char* key, std::size_t count) {
         static const std::vector<Value> kNone;
         const Value* value = object.Member(key);
-        if (!value) return kNone;
+        if (!value) {
+            Missing(key);
+            return kNone;
+        }
         if (value->type != Value::Type::Array || value->items.size() != count ||
             std::any_of(value->items.begin(), value->items.end(),
                         [](const Value& item) { return item.type != Value::Type::Object; })) {
@@ -124,6 +140,7 @@ class Reader {
 
   private:
     QString& error_;
+    std::string missing_;  // the first key left out
 };
 
 std::array<const char*, 9> AllActions() {
@@ -139,46 +156,45 @@ std::array<const char*, 9> AllActions() {
 // texts cut to their fields, numbers bounded to bytes. Only an action keeps its word, where it
 // is one of the tables' words: a row's code for "ZMENA" on "SYSTEM" would read back as MONITOR.
 QByteArray SetupToJson(const SetupModel& setup) {
-    const ConfigBuffer image = EncodeSetup(setup);
-    auto text = [&](std::size_t offset, std::size_t width) {
-        return Q(ReadTextField(image, offset, width));
-    };
+    SetupModel stored = setup;
+    DecodeBuffer(EncodeSetup(setup), stored);  // an encoded setup always decodes
     const auto actions = AllActions();
     QJsonArray commands;
     for (std::size_t r = 0; r < kCommandRows; ++r) {
+        const CommandRow& row = stored.commandTable[r];
         const std::string& action = setup.commandTable[r].action;
-        const std::uint8_t* record = &image[kRecordOffset + kRecordSize * r];
         const bool tableWord = std::find(actions.begin(), actions.end(), action) != actions.end();
-        commands.append(
-            QJsonObject{{"sms", text(kSmsTextOffset + kSmsTextWidth * r, kSmsTextWidth)},
-                        {"output", OutputWord(record[0])},
-                        {"action", tableWord ? Q(action) : StoredActionWord(record[0], record[1])},
-                        {"time", TimeOf(record[2])},
-                        {"confirm", (record[2] & kConfirmBit) != 0}});
+        commands.append(QJsonObject{{"sms", Q(row.smsText)},
+                                    {"output", Q(row.output)},
+                                    {"action", Q(tableWord ? action : row.action)},
+                                    {"time", std::stoi(row.time)},
+                                    {"confirm", row.confirm == words::kYes}});
     }
     QJsonArray phones;
-    for (std::size_t i = 0; i < kPhoneEntries; ++i) {
-        QJsonObject phone{{"number", text(kNumberOffset + kNumberWidth * i, kNumberWidth)}};
+    for (const PhoneEntry& entry : stored.phoneList) {
+        QJsonObject phone{{"number", Q(entry.number)}};
         for (std::size_t f = 0; f < keys::kFlags.size(); ++f) {
-            phone[keys::kFlags[f]] = (image[kFlagsOffset + i] & kCellMask[f + 1]) != 0;
+            phone[keys::kFlags[f]] = !entry.Cell(static_cast<int>(f) + 1).empty();
         }
         phones.append(phone);
     }
     QJsonObject texts;
     for (std::size_t k = 0; k < kMessageTexts; ++k)
-        texts[keys::kTexts[k]] = text(kTextOffset + kTextWidth * k, kTextWidth);
-    auto input = [&](std::size_t polarity) {
-        return QJsonObject{{"polarity", image[polarity]}, {"insensitivity", image[polarity + 1]}};
+        texts[keys::kTexts[k]] = Q(stored.messageTexts.Text(static_cast<int>(k)));
+    auto input = [](int polarity, int insensitivity) {
+        return QJsonObject{{"polarity", polarity}, {"insensitivity", insensitivity}};
     };
-    const QJsonObject root{{"commands", commands},
-                           {"inputs", QJsonObject{{"in1", input(kIn1PolarityOffset)},
-                                                  {"in2", input(kIn2PolarityOffset)}}},
-                           {"sys", image[kSysValueOffset]},
-                           {"outputDefaults", image[kOutputDefaultsOffset]},
-                           {"creditKeepAlive", image[kCreditKeepAliveOffset] == kCreditKeepAliveOn},
-                           {"creditCode", text(kCreditCodeOffset, kCreditCodeWidth)},
-                           {"phones", phones},
-                           {"texts", texts}};
+    const InputSettings& in = stored.inputSettings;
+    const QJsonObject root{
+        {"commands", commands},
+        {"inputs", QJsonObject{{"in1", input(in.in1Polarity, in.in1Insensitivity)},
+                               {"in2", input(in.in2Polarity, in.in2Insensitivity)}}},
+        {"sys", std::stoi(stored.sysValue)},
+        {"outputDefaults", stored.outputDefaults},
+        {"creditKeepAlive", stored.creditKeepAlive},
+        {"creditCode", Q(stored.creditCode)},
+        {"phones", phones},
+        {"texts", texts}};
     return QJsonDocument(root).toJson(QJsonDocument::Indented);
 }
 
@@ -264,7 +280,7 @@ std::optional<SetupModel> SetupFromJson(const QByteArray& text, QString& error) 
         read.Text(texts, "texts", keys::kTexts[static_cast<std::size_t>(k)], kTextWidth,
                   setup.messageTexts.Text(k));
     }
-    if (read.Failed()) return std::nullopt;
+    if (!read.Finish()) return std::nullopt;
     return setup;
 }
 

@@ -15,5 +15,8 @@ inline constexpr std::string_view kDuplicateReceive = "duplicitni prijem";
 inline constexpr std::string_view kWriteFailed = "chyba komunikace!";
 inline constexpr std::string_view kTestOk = "TEST OK";
 inline constexpr std::string_view kTestError = "TEST ERROR";
+// After a write that ended early, whatever ended it.
+inline constexpr std::string_view kPartlyWritten =
+    "modul nyní může obsahovat jen zčásti zapsané nastavení; příští celý zápis je opraví";
 
 }  // namespace kdx::messages

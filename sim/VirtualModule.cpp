@@ -9,8 +9,10 @@
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
-#include <fstream>
-#include <iterator>
+
+#include <QFile>
+
+#include "files/ImageFile.h"
 
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -22,6 +24,8 @@ namespace {
 std::string SystemError(const char* what) {
     return std::string(what) + ": " + std::strerror(errno);
 }
+
+QString FileName(const std::string& path) { return QFile::decodeName(path.c_str()); }
 
 void CloseFd(int& fd) {
     if (fd >= 0) ::close(fd);
@@ -45,14 +49,16 @@ bool VirtualModule::Start(std::string* error) {
         return false;
     };
     if (!options_.imagePath.empty()) {
-        std::ifstream file(options_.imagePath, std::ios::binary);
-        if (file) {
-            std::vector<std::uint8_t> image{std::istreambuf_iterator<char>(file), {}};
-            if (image.size() != ModuleProtocol::kMemorySize) {
-                return fail(options_.imagePath + ": not a 1024-byte memory image");
-            }
-            LoadMemory(std::move(image));
+        // kdx17's own loader: a FIFO, a device or a huge file is refused at once.
+        kdx::FileError refused;
+        const auto image = kdx::ReadRegularFile(FileName(options_.imagePath), refused);
+        imageRefused_ = !image && refused.kind != kdx::FileError::Kind::Missing;
+        if (imageRefused_) return fail(refused.message.toStdString());
+        if (image && image->size() != qsizetype(ModuleProtocol::kMemorySize)) {
+            imageRefused_ = true;
+            return fail(options_.imagePath + ": not a 1024-byte memory image");
         }
+        if (image) LoadMemory({image->begin(), image->end()});
     }
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
     if (master_ < 0) return fail(SystemError("posix_openpt"));
@@ -213,15 +219,19 @@ std::string VirtualModule::SaveError() const {
     return saveError_;
 }
 
-// Called with mutex_ held.
+// Called with mutex_ held. Replaced whole, as kdx17 saves: a module killed while saving keeps
+// its old image.
 void VirtualModule::SaveImage() {
     written_ = false;
     if (options_.imagePath.empty()) return;
-    std::ofstream file(options_.imagePath, std::ios::binary | std::ios::trunc);
     const auto& memory = protocol_.Memory();
-    file.write(reinterpret_cast<const char*>(memory.data()),
-               static_cast<std::streamsize>(memory.size()));
-    if (!file) saveError_ = SystemError(options_.imagePath.c_str());
+    kdx::FileError error;
+    if (!kdx::ReplaceFile(FileName(options_.imagePath),
+                          QByteArray(reinterpret_cast<const char*>(memory.data()),
+                                     static_cast<qsizetype>(memory.size())),
+                          error)) {
+        saveError_ = error.message.toStdString();
+    }
 }
 
 }  // namespace kdx::sim

@@ -40,8 +40,8 @@ class VirtualModule {
   public:
     struct Options {
         std::vector<std::uint8_t> memory;  // empty: a new module, all 0xFF
-        // When set, the memory is loaded from this raw image when the file exists (it must
-        // hold 1024 bytes) and saved there after every write and when the module stops.
+        // When set, the memory is loaded from this raw image when the file exists (a regular
+        // file of 1024 bytes) and saved there after every write and when the module stops.
         std::string imagePath;
         std::chrono::microseconds reactionDelay{500};
         std::chrono::microseconds byteTime{521};  // 10 bits at 19200 baud
@@ -71,6 +71,8 @@ class VirtualModule {
     std::vector<std::uint8_t> Memory() const;
     // True once a hang-up fault has closed the line.
     bool LineClosed() const { return lineClosed_; }
+    // True when Start failed on the image file: not a regular file of 1024 bytes.
+    bool ImageRefused() const { return imageRefused_; }
     // Why the image could not be saved the last time it failed; empty when it never failed.
     std::string SaveError() const;
 
@@ -100,6 +102,7 @@ class VirtualModule {
     int wake_[2] = {-1, -1};
     std::thread thread_;
     std::atomic<bool> lineClosed_{false};
+    bool imageRefused_ = false;
 
     // Only the serving thread touches these.
     std::deque<Timed> received_;  // the PC's bytes, at the time the module reacts to them

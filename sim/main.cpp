@@ -21,7 +21,9 @@ constexpr const char* kUsage =
     "Serves a virtual KDX-17 module on a pseudo-terminal; prints its device path first.\n"
     "\n"
     "  --image FILE      memory image (1024 raw bytes): loaded when FILE exists, saved after\n"
-    "                    every write and at exit; without it the memory is new (all 0xFF)\n"
+    "                    every write and at exit; without it the memory is new (all 0xFF).\n"
+    "                    A FILE that is no regular file of 1024 bytes ends the program\n"
+    "                    with status 2\n"
     "  --delay MS        reaction delay before every answer, in ms (default 0.5)\n"
     "  --fault KIND[:N]  inject a fault; may be repeated. KIND is one of\n"
     "                      silent     no answer from answer N on\n"
@@ -149,7 +151,7 @@ int main(int argc, char** argv) {
     std::string error;
     if (!module.Start(&error)) {
         std::fprintf(stderr, "kdx17-sim: %s\n", error.c_str());
-        return 1;
+        return module.ImageRefused() ? 2 : 1;
     }
     std::printf("%s\n", module.DevicePath().c_str());
     std::fflush(stdout);

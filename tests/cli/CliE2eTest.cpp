@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -12,8 +14,11 @@
 #include <chrono>
 #include <csignal>
 #include <cstring>
+#include <functional>
+#include <tuple>
 
 #include "config/Codec.h"
+#include "link/LogMessages.h"
 #include "sim/VirtualModule.h"
 #include "tests/support/TempFiles.h"
 
@@ -143,6 +148,74 @@ TEST_F(CliE2e, InputsThatAreNoFilesAreRefusedAtOnce) {
     }
 }
 
+// A name that stands for no regular file, or for a file with other names too, is never replaced:
+// the save is refused with its reason and the name stands for what it stood for.
+struct SaveTarget {
+    const char* name;
+    std::function<void(const test::TempFiles&)> make;  // makes "target.json"
+    const char* message;
+};
+
+class CliSaveTargets : public CliE2e, public ::testing::WithParamInterface<SaveTarget> {};
+
+TEST_P(CliSaveTargets, AreRefusedAndLeftAsTheyWere) {
+    GetParam().make(*this);
+    const QByteArray target = QFile::encodeName(Path("target.json"));
+    auto identity = [&] {  // the name itself and what it leads to
+        struct stat name {
+        }, file{};
+        EXPECT_EQ(::lstat(target, &name), 0);
+        EXPECT_EQ(::stat(target, &file), 0);
+        return std::tuple(name.st_ino, file.st_ino, file.st_mode, file.st_rdev, file.st_size);
+    };
+    const auto before = identity();
+    const Outcome save = Kdx17({"defaults", Path("target.json")});
+    EXPECT_EQ(save.status, 2);
+    EXPECT_TRUE(save.err.startsWith("kdx17: " + Path("target.json") + ": " + GetParam().message))
+        << save.err.toStdString();
+    EXPECT_EQ(identity(), before);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliSaveTargets,
+    ::testing::Values(
+        // A device of its own, never one of the system's: /dev/null's numbers.
+        SaveTarget{"LinkToADevice",
+                   [](const test::TempFiles& files) {
+                       ASSERT_EQ(::mknod(QFile::encodeName(files.Path("null")), S_IFCHR | 0666,
+                                         makedev(1, 3)),
+                                 0)
+                           << std::strerror(errno);
+                       ASSERT_TRUE(QFile::link(files.Path("null"), files.Path("target.json")));
+                   },
+                   "není obyčejný soubor"},
+        SaveTarget{"Fifo",
+                   [](const test::TempFiles& files) {
+                       ASSERT_EQ(::mkfifo(QFile::encodeName(files.Path("target.json")), 0600), 0);
+                   },
+                   "není obyčejný soubor"},
+        SaveTarget{"HardLinked",
+                   [](const test::TempFiles& files) {
+                       files.WriteFile("target.json", "{}");
+                       ASSERT_EQ(::link(QFile::encodeName(files.Path("target.json")),
+                                        QFile::encodeName(files.Path("other.json"))),
+                                 0);
+                   },
+                   "soubor má i jiná jména"}),
+    [](const auto& info) { return std::string(info.param.name); });
+
+// Silence in the middle of a write leaves the module with part of the new setup: said plainly.
+TEST_F(CliE2e, AWriteEndedEarlySaysWhatTheModuleMayHold) {
+    VirtualModule::Options options;
+    options.faults = {{Fault::Kind::kNoAnswer, 2 * 400 + 2}};  // the ACK to data byte 400
+    StartModule(options);
+    MustSave("sample.bin", EncodeSetup(Sample()));
+    const Outcome write = Kdx17({"write", "--port", port, Path("sample.bin")});
+    EXPECT_EQ(write.status, 1);
+    EXPECT_EQ(write.err.count(QString::fromUtf8(messages::kPartlyWritten)), 1)
+        << write.err.toStdString();
+}
+
 TEST_F(CliE2e, AFaultDuringReadLeavesNoFile) {
     VirtualModule::Options options;
     options.memory = EncodeSetup(Sample());
@@ -224,12 +297,18 @@ QByteArray TxtWith300() {
 
 INSTANTIATE_TEST_SUITE_P(
     Cases, CliBadFiles,
-    ::testing::Values(BadInput{"TruncatedBin", "short.bin", QByteArray(1000, 0), "1000 bajtů"},
-                      BadInput{"TxtValue300", "value.txt", TxtWith300(), "chyba v radku 701!"},
-                      BadInput{"JsonUnknownOutput", "word.json",
-                               R"({"commands":[)" + QByteArray("{},").repeated(19) +
-                                   R"({"output":"RELE9"}]})",
-                               "commands[20].output: neznámé slovo \"RELE9\""}),
+    ::testing::Values(
+        BadInput{"TruncatedBin", "short.bin", QByteArray(1000, 0), "1000 bajtů"},
+        BadInput{"EmptyJson", "empty.json", "{}", "empty.json: commands: chybí"},
+        BadInput{"JsonWithoutAnSms", "part.json", test::WholeJson([](QJsonObject& root) {
+                     test::ChangeCommand(root, 3,
+                                         [](QJsonObject& command) { command.remove("sms"); });
+                 }),
+                 "part.json: commands[3].sms: chybí"},
+        BadInput{"TxtValue300", "value.txt", TxtWith300(), "chyba v radku 701!"},
+        BadInput{"JsonUnknownOutput", "word.json",
+                 R"({"commands":[)" + QByteArray("{},").repeated(19) + R"({"output":"RELE9"}]})",
+                 "commands[20].output: neznámé slovo \"RELE9\""}),
     [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliE2e, TheTraceNamesEveryByteOfALinkTest) {
@@ -278,6 +357,14 @@ TEST_F(CliE2e, BadUsageAndMissingPorts) {
     EXPECT_EQ(Kdx17({}).status, 2);
     EXPECT_EQ(Kdx17({"read", Path("x.bin")}).status, 2);  // no --port
     EXPECT_EQ(Kdx17({"frobnicate"}).status, 2);
+    for (const char* port : {"7", "0", "-1"}) {
+        EXPECT_EQ(Kdx17({"test", "--port", port}).status, 2) << port;
+    }
+    // Not UTF-8: refused, never saved under another name.
+    const std::string notUtf8 = "'" + QFile::encodeName(dir.path()).toStdString() + "/\xff.json'";
+    EXPECT_EQ(WEXITSTATUS(std::system((KDX17_CLI " defaults " + notUtf8 + " 2>/dev/null").c_str())),
+              2);
+    EXPECT_TRUE(QDir(dir.path()).isEmpty());
     const Outcome missing = Kdx17({"test", "--port", "/dev/kdx17-no-such-port"});
     EXPECT_EQ(missing.status, 1);
     EXPECT_TRUE(missing.err.contains("chyba otevreni portu")) << missing.err.toStdString();

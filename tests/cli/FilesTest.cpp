@@ -68,6 +68,7 @@ TEST_F(Files, ShowRefusesWhatCannotBeDecoded) {
 TEST_F(Files, ShowPrintsTheTablesOfTheWindow) {
     SetupModel setup;
     setup.commandTable[0] = CommandRow{"ZAP1", "RELE1", "SEPNUTI", "5", "ANO"};
+    setup.commandTable[1].smsText = "\x1b\x07";  // a file's text never drives the terminal
     setup.phoneList[1].number = "+420777123456";
     setup.phoneList[1].flagSms = "0";
     MustSave("s.bin", EncodeSetup(setup));
@@ -77,6 +78,8 @@ TEST_F(Files, ShowPrintsTheTablesOfTheWindow) {
     out.flush();
     EXPECT_TRUE(shown.contains("  1   ZAP1      RELE1   SEPNUTI  5      ANO"))
         << shown.toStdString();
+    EXPECT_TRUE(shown.contains("  2   \\x1b\\x07  SYSTEM")) << shown.toStdString();
+    EXPECT_FALSE(shown.contains('\x1b') || shown.contains('\x07'));
     EXPECT_TRUE(shown.contains("  2   +420777123456        0")) << shown.toStdString();
     EXPECT_TRUE(shown.contains("Název pageru   KDX-17 :")) << shown.toStdString();
 }
@@ -86,12 +89,14 @@ TEST_F(Files, DiffNamesTheChangedFields) {
     MustSave("a.bin", EncodeSetup(setup));
     setup.phoneList[0].number = "123";
     setup.creditKeepAlive = true;
+    setup.commandTable[0].smsText = "\x1b[2J\x07";
     MustSave("b.json", EncodeSetup(setup));
     QString shown;
     QTextStream out(&shown);
     EXPECT_EQ(DiffCommand(Path("a.bin"), Path("b.json"), out, err), kExitDiffer);
     out.flush();
     EXPECT_EQ(shown,
+              "commands[1].sms: \"\" -> \"\\x1b[2J\\x07\"\n"
               "creditKeepAlive: false (0x30) -> true\n"
               "phones[1].number: \"\" -> \"123\"\n");
     EXPECT_EQ(DiffCommand(Path("a.bin"), Path("a.bin"), out, err), kExitOk);
@@ -101,9 +106,16 @@ TEST_F(Files, DiffNamesTheChangedFields) {
 // The window takes an action of the other table on a row and stores it by its own code; the
 // module has no such action for that output. Every view says what the file holds, with a note.
 TEST_F(Files, AnActionOfTheOtherTableIsShownAsTheFileHoldsIt) {
-    WriteFile("other.json", R"({"commands":[{"output":"RELE1","action":"STATUS"},)"
-                            R"({"output":"SYSTEM","action":"ZMENA"},)" +
-                                QByteArray("{},").repeated(17) + "{}]}");
+    WriteFile("other.json", test::WholeJson([](QJsonObject& root) {
+                  test::ChangeCommand(root, 1, [](QJsonObject& command) {
+                      command["output"] = "RELE1";
+                      command["action"] = "STATUS";
+                  });
+                  test::ChangeCommand(root, 2, [](QJsonObject& command) {
+                      command["output"] = "SYSTEM";
+                      command["action"] = "ZMENA";
+                  });
+              }));
     ASSERT_EQ(ConvertCommand(Path("other.json"), Path("other.bin"), err), kExitOk);
     const char* note = "(tabulka modulu nemá tuto akci pro ";
     const std::pair<const char*, QString> cases[] = {

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <random>
 #include <string>
 
@@ -201,7 +202,9 @@ TEST_P(Undecodable, LeaveEveryFieldAsItWas) {
     SetupModel setup;
     setup.commandTable[5].time = "";  // a value the decoder would overwrite
     const SetupModel before = setup;
-    EXPECT_TRUE(CheckBuffer(image).has_value());
+    const auto problem = CheckBuffer(image);
+    ASSERT_TRUE(problem.has_value());
+    EXPECT_EQ(problem->offset, std::min(GetParam().badOffset, GetParam().size));
     EXPECT_FALSE(DecodeBuffer(image, setup));
     EXPECT_EQ(setup, before);
 }

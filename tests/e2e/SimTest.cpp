@@ -2,6 +2,9 @@
 // with a plain raw file descriptor.
 #include <fcntl.h>
 #include <poll.h>
+#include <spawn.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -9,11 +12,14 @@
 
 #include <chrono>
 #include <cstdio>
+#include <cstring>
 #include <filesystem>
 #include <fstream>
 #include <numeric>
 #include <optional>
+#include <random>
 #include <string>
+#include <thread>
 
 #include "sim/ModuleProtocol.h"
 #include "sim/VirtualModule.h"
@@ -318,6 +324,85 @@ TEST(SimProgramTest, HelpAndBadOptions) {
         const std::string command = std::string(KDX17_SIM) + arguments + " >/dev/null 2>&1";
         EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), status) << arguments;
     }
+}
+
+// What is no regular file of at most 1 MiB is refused at once, as kdx17 refuses it: never read
+// without end, never waited on.
+TEST(SimProgramTest, BadImagesAreRefusedAtOnce) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kdx17-sim-images-" + std::to_string(::getpid()));
+    std::filesystem::create_directory(dir);
+    ASSERT_EQ(::mkfifo((dir / "fifo.bin").c_str(), 0600), 0);
+    std::filesystem::resize_file((std::ofstream(dir / "big.bin"), dir / "big.bin"), 2 << 20);
+    for (const std::string& image : {dir.string(), std::string("/dev/zero"),
+                                     (dir / "fifo.bin").string(), (dir / "big.bin").string()}) {
+        const auto start = Clock::now();
+        FILE* pipe = ::popen(("timeout 5 " KDX17_SIM " --image " + image + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        for (char buffer[256]; std::fgets(buffer, sizeof buffer, pipe);) output += buffer;
+        EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), 2) << image;
+        EXPECT_LT(Clock::now() - start, 1s) << image;
+        EXPECT_EQ(output.rfind("kdx17-sim: " + image + ": ", 0), 0u) << output;
+        EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+    }
+    std::filesystem::remove_all(dir);
+}
+
+// Killed at any moment around the save that ends a write, the module leaves its old image or
+// the new one, whole.
+TEST(SimProgramTest, AKillDuringASaveLeavesAWholeImage) {
+    const std::filesystem::path dir =
+        std::filesystem::temp_directory_path() / ("kdx17-sim-kills-" + std::to_string(::getpid()));
+    std::filesystem::create_directory(dir);
+    const std::string image = dir / "module.bin";
+    const Bytes old(1024, 0x11);
+    Bytes written = old;
+    written[0] = 0x42;
+    std::mt19937 random(20);
+    int kills = 0, newImages = 0;
+    for (; kills < 40; ++kills) {
+        std::ofstream(image, std::ios::binary | std::ios::trunc)
+            .write(reinterpret_cast<const char*>(old.data()), std::streamsize(old.size()));
+        int out[2];
+        ASSERT_EQ(::pipe(out), 0);
+        posix_spawn_file_actions_t actions;
+        posix_spawn_file_actions_init(&actions);
+        posix_spawn_file_actions_adddup2(&actions, out[1], STDOUT_FILENO);
+        posix_spawn_file_actions_addclose(&actions, out[0]);
+        const char* argv[] = {KDX17_SIM, "--image", image.c_str(), nullptr};
+        pid_t pid = 0;
+        ASSERT_EQ(
+            ::posix_spawn(&pid, KDX17_SIM, &actions, nullptr, const_cast<char**>(argv), environ),
+            0);
+        posix_spawn_file_actions_destroy(&actions);
+        ::close(out[1]);
+        FILE* device = ::fdopen(out[0], "r");
+        char path[256] = {};
+        ASSERT_NE(std::fgets(path, sizeof path, device), nullptr);
+        path[std::strcspn(path, "\n")] = '\0';
+        {
+            Line line(path);
+            for (std::uint8_t byte : {kEtx, kWrite, kStx, std::uint8_t{0x42}}) {
+                line.Send({byte});
+                ASSERT_EQ(line.Receive(1).size(), 1u);
+            }
+            line.Send({kEtx});  // ends the write: the module saves about a millisecond later
+            std::this_thread::sleep_for(std::chrono::microseconds(random() % 10000));
+            ::kill(pid, SIGKILL);
+        }
+        ::waitpid(pid, nullptr, 0);
+        std::fclose(device);
+        std::ifstream file(image, std::ios::binary);
+        const Bytes left{std::istreambuf_iterator<char>(file), {}};
+        ASSERT_TRUE(left == old || left == written) << "kill " << kills << ": " << left.size();
+        newImages += left == written;
+    }
+    // A temporary file renamed over the image the moment the kill came stays (rarely).
+    const auto files = std::distance(std::filesystem::directory_iterator(dir), {});
+    std::printf("%d kills, %d left the new image, %d files beside it\n", kills, newImages,
+                int(files - 1));
+    std::filesystem::remove_all(dir);
 }
 
 TEST(SimProgramTest, PrintsItsDeviceFirstAndServesIt) {

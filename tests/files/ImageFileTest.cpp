@@ -2,7 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <QFile>
+#include <QFileInfo>
 
 #include "config/Codec.h"
 #include "tests/support/TempFiles.h"
@@ -68,9 +72,14 @@ INSTANTIATE_TEST_SUITE_P(
         return name.replace('.', '_').toStdString();
     });
 
-TEST_F(Files, AJsonMayLeaveKeysOut) {
-    WriteFile("part.json",
-              R"({"sys": 12, "creditCode": "*22#", "texts": {"calmIn1": "\u010cidlo IN1"}})");
+TEST_F(Files, AJsonTakesItsValues) {
+    WriteFile("part.json", test::WholeJson([](QJsonObject& root) {
+                  root["sys"] = 12;
+                  root["creditCode"] = "*22#";
+                  QJsonObject texts = root["texts"].toObject();
+                  texts["calmIn1"] = "Čidlo IN1";
+                  root["texts"] = texts;
+              }));
     FileError error;
     const auto file = LoadImageFile(Path("part.json"), error);
     ASSERT_TRUE(file) << error.message.toStdString();
@@ -94,6 +103,29 @@ TEST_F(Files, AFailedSaveLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(Path("short.txt")));
     EXPECT_TRUE(SaveImage(Path("blank.bin"), blank, error));
     EXPECT_EQ(LoadImage(Path("blank.bin"), error), blank);
+}
+
+// A link to a file leads to the new file; the file keeps its mode, and its owner and group where
+// the process may set them (root may).
+TEST_F(Files, ReplacingKeepsTheLinkTheModeAndTheOwner) {
+    const ConfigBuffer blank(layout::kBufferSize, 0xFF);
+    MustSave("real.bin", ConfigBuffer(layout::kBufferSize, 0x11));
+    const QByteArray real = QFile::encodeName(Path("real.bin"));
+    ASSERT_EQ(::chmod(real, 0640), 0);
+    const bool root = ::geteuid() == 0;
+    if (root) {
+        ASSERT_EQ(::chown(real, 65534, 65534), 0);
+    }
+    ASSERT_TRUE(QFile::link(Path("real.bin"), Path("link.bin")));
+    MustSave("link.bin", blank);
+    EXPECT_TRUE(QFileInfo(Path("link.bin")).isSymLink());
+    EXPECT_EQ(MustLoad("real.bin"), blank);
+    struct stat saved {};
+    ASSERT_EQ(::stat(real, &saved), 0);
+    EXPECT_EQ(saved.st_mode & 07777, 0640u);
+    if (root) {
+        EXPECT_EQ(std::pair(saved.st_uid, saved.st_gid), std::pair(65534u, 65534u));
+    }
 }
 
 }  // namespace

@@ -3,11 +3,33 @@
 #include <gtest/gtest.h>
 
 #include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
+#include <QJsonObject>
 #include <QTemporaryDir>
+#include <functional>
 
 #include "files/ImageFile.h"
+#include "files/SetupJson.h"
 
 namespace kdx::test {
+
+// The start setup as a whole .json, as `change` leaves it.
+inline QByteArray WholeJson(const std::function<void(QJsonObject& root)>& change) {
+    QJsonObject root = QJsonDocument::fromJson(SetupToJson(StartSetup())).object();
+    change(root);
+    return QJsonDocument(root).toJson();
+}
+
+// Changes command row `row` (counted from 1, as the messages count) of such a file.
+inline void ChangeCommand(QJsonObject& root, int row,
+                          const std::function<void(QJsonObject& command)>& change) {
+    QJsonArray commands = root["commands"].toArray();
+    QJsonObject command = commands[row - 1].toObject();
+    change(command);
+    commands[row - 1] = command;
+    root["commands"] = commands;
+}
 
 // A fresh folder for one test's files, removed with it.
 struct TempFiles {

@@ -91,6 +91,7 @@ bool MainWindow::SaveFile(const QString& path) {
         return false;
     }
     state_.LogMessage(QString(texts::kSaved).arg(QFileInfo(path).fileName()).toStdString());
+    if (!error.warning.isEmpty()) state_.LogMessage(error.warning.toStdString());
     return true;
 }
 
