@@ -53,7 +53,7 @@ PortProblem WinSerialDevice::Open(const QString& device) {
     }
     notifier_.setEnabled(true);
     WatchArrivals();
-    return IsOpen() ? PortProblem::kNone : PortProblem::kNotSerial;
+    return PortProblem::kNone;
 }
 
 bool WinSerialDevice::Configure() {
@@ -109,7 +109,7 @@ void WinSerialDevice::WatchArrivals() {
     if (WaitCommEvent(handle_, &events_, &arrival_)) {
         SetEvent(arrival_.hEvent);  // done at once: handled like one that ends later
     } else if (GetLastError() != ERROR_IO_PENDING) {
-        return Gone();
+        return poll_.On();  // a driver without such waits
     }
     watching_ = true;
 }
@@ -122,7 +122,8 @@ void WinSerialDevice::ArrivalSignalled() {
         if (error == ERROR_IO_INCOMPLETE) return;
         watching_ = false;
         if (error != ERROR_OPERATION_ABORTED) return Gone();
-        // Only Close cancels a wait, and it does not come here: the driver gave it up.
+        // Only Close cancels a wait, and it does not come here: the driver gave it up, and
+        // will again.
         poll_.On();
         return NoticeArrivals();
     }

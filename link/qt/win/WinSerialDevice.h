@@ -11,9 +11,9 @@ namespace kdx {
 
 // A COM port through the Win32 API, at the module's fixed settings. The handle is overlapped so
 // that a pending WaitCommEvent announces arriving bytes through the event loop; reads and writes
-// on it complete at once (a read takes only what is there). A driver that gives up such waits
-// on its own (wine's, on a pseudo-terminal) gets its arrivals looked for every millisecond
-// instead.
+// on it complete at once (a read takes only what is there). A driver without such waits, or
+// that gives them up on its own (wine's on a pseudo-terminal), gets its arrivals looked for
+// every millisecond instead.
 class WinSerialDevice : public SerialDevice {
     Q_OBJECT
   public:
