@@ -28,8 +28,6 @@ bool Fail(FileError& error, Kind kind, const QString& path, const QString& why) 
     return false;
 }
 
-QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
 constexpr const char* kNotARegularFile = "není obyčejný soubor (zařízení, roura nebo soket?)";
 
 // Why the file a name stands for (links followed) is no regular file, or nothing.
@@ -40,6 +38,8 @@ std::optional<QString> NotARegularFile(const QFileInfo& info) {
 }
 
 #ifdef Q_OS_UNIX
+QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
+
 // Holds SIGINT, SIGTERM and SIGHUP back while it lives: a save they would cut short could leave
 // its temporary file behind, so they end the program only once it is renamed or removed.
 class HeldSignals {

@@ -2,9 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/stat.h>
-#include <unistd.h>
-
 #include <QFile>
 #include <QFileInfo>
 
@@ -103,29 +100,6 @@ TEST_F(Files, AFailedSaveLeavesNoFile) {
     EXPECT_FALSE(QFile::exists(Path("short.txt")));
     EXPECT_TRUE(SaveImage(Path("blank.bin"), blank, error));
     EXPECT_EQ(LoadImage(Path("blank.bin"), error), blank);
-}
-
-// A link to a file leads to the new file; the file keeps its mode, and its owner and group where
-// the process may set them (root may).
-TEST_F(Files, ReplacingKeepsTheLinkTheModeAndTheOwner) {
-    const ConfigBuffer blank(layout::kBufferSize, 0xFF);
-    MustSave("real.bin", ConfigBuffer(layout::kBufferSize, 0x11));
-    const QByteArray real = QFile::encodeName(Path("real.bin"));
-    ASSERT_EQ(::chmod(real, 0640), 0);
-    const bool root = ::geteuid() == 0;
-    if (root) {
-        ASSERT_EQ(::chown(real, 65534, 65534), 0);
-    }
-    ASSERT_TRUE(QFile::link(Path("real.bin"), Path("link.bin")));
-    MustSave("link.bin", blank);
-    EXPECT_TRUE(QFileInfo(Path("link.bin")).isSymLink());
-    EXPECT_EQ(MustLoad("real.bin"), blank);
-    struct stat saved {};
-    ASSERT_EQ(::stat(real, &saved), 0);
-    EXPECT_EQ(saved.st_mode & 07777, 0640u);
-    if (root) {
-        EXPECT_EQ(std::pair(saved.st_uid, saved.st_gid), std::pair(65534u, 65534u));
-    }
 }
 
 }  // namespace
