@@ -63,8 +63,14 @@ bool Module10::StartRawWrite() { return link.Engine().StartRawWrite(buffer); }
 
 bool Module10::StartTest() { return link.Engine().StartTest(); }
 
-// A complete read replaces the buffer; bytes that do not decode end it as a failed read.
+// A complete read replaces the buffer; bytes that do not decode end it as a failed read. A write
+// that ended early may have left the module with part of the new setup: the user should know.
 void Module10::TransferFinished(const Link::Outcome& outcome) {
+    using Failure = TransferEngine::Failure;
+    if (outcome.procedure == TransferEngine::kWriteMode && !outcome.Succeeded() &&
+        outcome.failure != Failure::kImageSize) {  // refused before a byte went out
+        log.LogMessage(messages::kPartlyWritten);
+    }
     if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;
     buffer = outcome.received;
     if (!DecodeBuffer()) log.LogMessage(messages::kReadFailed);

@@ -25,7 +25,7 @@ using Log = std::vector<std::string>;
 using K = Fault::Kind;
 
 const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart), kOk(messages::kTransferOk),
-    kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed),
+    kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed), kPart(messages::kPartlyWritten),
     kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk), kTestErr(messages::kTestError);
 
 // Built here rather than by the platform, so that the tests can look into them.
@@ -199,11 +199,11 @@ INSTANTIATE_TEST_SUITE_P(
              {{K::kDuplicateAnswer, 1}, {K::kEarlyEm, 8}},
              {kRd, kOk, kRdErr},
              8},
-        Case{"WriteNoAnswer", W, {{K::kNoAnswer, 1}}, {kWr, kWrErr}},
-        Case{"WriteLateAnswer", W, {{K::kLateAnswer, 3}}, {kWr, kWrErr}},
-        Case{"WriteDuplicateAnswer", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr}},
-        Case{"WriteWrongAnswer", W, {{K::kWrongAnswer, 4}}, {kWr, kWrErr}},
-        Case{"WriteHangUp", W, {{K::kHangUp, 7}}, {kWr, kWrErr}},
+        Case{"WriteNoAnswer", W, {{K::kNoAnswer, 1}}, {kWr, kWrErr, kPart}},
+        Case{"WriteLateAnswer", W, {{K::kLateAnswer, 3}}, {kWr, kWrErr, kPart}},
+        Case{"WriteDuplicateAnswer", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr, kPart}},
+        Case{"WriteWrongAnswer", W, {{K::kWrongAnswer, 4}}, {kWr, kWrErr, kPart}},
+        Case{"WriteHangUp", W, {{K::kHangUp, 7}}, {kWr, kWrErr, kPart}},
         Case{"WriteEarlyEm", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8},
         Case{"WriteDuplicateAckAbsorbed",
              W,
@@ -215,7 +215,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SlowRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 10ms},
         Case{"SlowWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 10ms},
         Case{"SlowReadDuplicate", R, {{K::kDuplicateAnswer, 5}}, {kRd, kRdErr}, 0, 10ms},
-        Case{"SlowWriteDuplicate", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr}, 0, 10ms},
+        Case{"SlowWriteDuplicate",
+             W,
+             {{K::kDuplicateAnswer, 4}},
+             {kWr, kDup, kWrErr, kPart},
+             0,
+             10ms},
         // Behind a converter whose latency timer holds every answer up to 16 ms.
         Case{"ConverterRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 500us, 16ms},
         Case{"ConverterWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 500us, 16ms},
@@ -224,7 +229,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ConverterWriteDuplicate",
              W,
              {{K::kDuplicateAnswer, 4}},
-             {kWr, kDup, kWrErr},
+             {kWr, kDup, kWrErr, kPart},
              0,
              500us,
              16ms}),
