@@ -37,18 +37,28 @@ void Module10::ResetCommandTable() {
 
 void Module10::ResetMessageTexts() { setup.ResetMessageTexts(); }
 
+void Module10::ShowCommandTable() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->FillCommandTable();
+}
+
+void Module10::ShowSetup() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->ShowSetup();
+}
+
 void Module10::EncodeSetup() { buffer = kdx::EncodeSetup(setup); }
 
 bool Module10::DecodeBuffer() {
     if (!kdx::DecodeBuffer(buffer, setup)) return false;
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
     return true;
 }
 
 void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
     buffer = std::move(image);
     setup = std::move(opened);
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
 }
 
 bool Module10::StartRead() { return link.Engine().StartRead(); }

@@ -20,6 +20,8 @@ namespace kdx {
 
 class EditorHost;
 class Grid;
+class IoPanel;
+class PortChooser;
 class TabControl;
 class TextBox;
 
@@ -37,7 +39,8 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     // Column widths and titles of the three grids.
     void InitGrids();
 
-    // Refill the grids from the setup; an empty command time becomes "0" in the setup too.
+    // Refill the grids from the setup. The command table goes through the state, which turns an
+    // empty time into "0" in the setup first.
     void ShowCommandTable();
     void ShowPhoneList();
     void ShowMessageTexts();
@@ -46,8 +49,6 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void CollectIoPanel() override;
     // Setup -> panel, running none of the panel's handlers.
     void ShowIoPanel();
-    // v = 0 turns a button reading 1 to "0", v = 1 a button reading 0 to "1"; else nothing.
-    static void ShowOutputState(QPushButton* button, int v);
     // Setup -> sys, kredit and udrzeni, the values the setup shares with those controls.
     void ShowHeldValues();
     // The whole setup into the grids, the panel and those three controls, after a decoding.
@@ -135,17 +136,17 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
 
     void Check1Click();
     void Check2Click();
-    void OutputButtonClick(QPushButton* button);
     void BuffToWin();
     void WinToBuff();
-    QRadioButton* PortOption(int k) const;  // Option1 to Option6
 
+    void FillCommandTable() override;
     void ShowLog(const std::string& text) override;
     void ShowProgress(int value) override;
 
     Module10& state_;
-    PortMap ports_;
     std::unique_ptr<EditorHost> editors_;
+    IoPanel* ioPanel_ = nullptr;
+    PortChooser* portChooser_ = nullptr;
     Module10::Attachment attachment_{state_.Attach(*this, *this, *this)};
 };
 
