@@ -73,6 +73,10 @@ bool Module10::StartRawWrite() { return link.Engine().StartRawWrite(buffer); }
 
 bool Module10::StartTest() { return link.Engine().StartTest(); }
 
+bool Module10::Writing() {
+    return !link.Engine().Idle() && link.Engine().TransferMode() == TransferEngine::kWriteMode;
+}
+
 // A complete read replaces the buffer; bytes that do not decode end it as a failed read.
 void Module10::TransferFinished(const Link::Outcome& outcome) {
     if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;

@@ -77,6 +77,9 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     bool StartWrite();  // encodes the setup into the buffer first
     bool StartRawWrite();
     bool StartTest();
+    // Whether a write ("Uložit do KDX-17" or "buff to KDX") runs now: cutting it off would leave
+    // the module half-written. The link's Finished tells its end.
+    bool Writing();
 
     void LogMessage(std::string_view message) { log.LogMessage(message); }
 

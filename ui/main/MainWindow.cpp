@@ -1,5 +1,6 @@
 #include "ui/main/MainWindow.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -126,6 +127,18 @@ void MainWindow::SaveAs() {
 
 void MainWindow::About() {
     QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+}
+
+// A write cut off would leave the module half old, half new: the window stays until the write
+// has ended, whether it succeeds or fails. A read or a test changes nothing in the module and
+// ends with the window.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!state_.Writing()) return event->accept();
+    event->ignore();
+    if (closeAfterWrite_) return;
+    closeAfterWrite_ = true;
+    state_.LogMessage(texts::kCloseAfterWrite);
+    connect(&state_.link, &Link::Finished, this, &QWidget::close, Qt::SingleShotConnection);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -36,6 +36,8 @@ class MainWindow : public QMainWindow {
     QAction* aboutAction;
 
   protected:
+    // Closing waits for a running write to end (any way: Konec, Ctrl+Q, the title bar).
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
@@ -48,6 +50,7 @@ class MainWindow : public QMainWindow {
 
     Module10& state_;
     Form1* form_;
+    bool closeAfterWrite_ = false;
 };
 
 }  // namespace kdx

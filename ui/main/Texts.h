@@ -14,6 +14,7 @@ inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1:
 inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";
 inline constexpr const char* kSaved = "uloženo do souboru %1";
 inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
+inline constexpr const char* kCloseAfterWrite = "okno se zavře po skončení zápisu";
 
 // Menu bar and its dialogs.
 inline constexpr const char* kMenuFile = "Soubor";

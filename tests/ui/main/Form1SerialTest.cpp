@@ -16,6 +16,7 @@
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/TextBox.h"
 
 using namespace kdx;
@@ -57,6 +58,7 @@ class Form1SerialTest : public QObject {
     std::unique_ptr<VirtualModule> second;  // behind COM4
     std::unique_ptr<Module10> state;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> window;  // the program's window, for the tests that close it
 
     void StartWindow(QStringList devices) {
         form = test::OpenWindow(state, QTime(9, 30, 0), std::move(devices));
@@ -72,22 +74,32 @@ class Form1SerialTest : public QObject {
     // Clicks the button and runs the event loop until the transfer it starts has ended.
     // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
     void Transfer(QAbstractButton* button) {
+        Click(button);
+        RunUntilIdle();
+    }
+    void RunUntilIdle() {
         QEventLoop loop;
         connect(&state->link, &Link::Finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(kTransferLimitMs, &loop, &QEventLoop::quit);
-        Click(button);
         if (!state->link.Engine().Idle()) loop.exec();
         QVERIFY(state->link.Engine().Idle());
     }
+    void RunFor(int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 
     QStringList Log() const {
-        QStringList lines = form->Text2->Text().split("\r\n", Qt::SkipEmptyParts);
+        const Form1& shown = window ? window->Client() : *form;
+        QStringList lines = shown.Text2->Text().split("\r\n", Qt::SkipEmptyParts);
         for (QString& line : lines) line = line.section(" --> ", 1);
         return lines;
     }
 
   private slots:
     void cleanup() {
+        window.reset();
         form.reset();
         state.reset();
         first.reset();
@@ -242,6 +254,47 @@ class Form1SerialTest : public QObject {
         QCOMPARE(form->portOpened, 0);
         Transfer(form->Command1);
         QCOMPARE(Log().first(), "chyba v prenosu!");
+    }
+
+    void closingWaitsForAWriteOnly_data() {
+        QTest::addColumn<int>("command");  // 1 read, 2 write, 4 buff to KDX
+        QTest::addColumn<bool>("hangUp");
+        QTest::addColumn<QStringList>("log");  // newest first; empty: the window closes at once
+        const QString waits = "okno se zavře po skončení zápisu";
+        QTest::newRow("write") << 2 << false << QStringList{"Prenos OK", waits, "Zápis START"};
+        QTest::newRow("buff to KDX")
+            << 4 << false << QStringList{"Prenos OK", waits, "Zápis (buff to KD) START"};
+        QTest::newRow("failing write")
+            << 2 << true << QStringList{"chyba komunikace!", waits, "Zápis START"};
+        QTest::newRow("read") << 1 << false << QStringList{};
+    }
+    void closingWaitsForAWriteOnly() {
+        QFETCH(int, command);
+        QFETCH(bool, hangUp);
+        QFETCH(QStringList, log);
+        VirtualModule::Options options;
+        if (hangUp) options.faults = {{Fault::Kind::kHangUp, 300}};
+        first = StartModule(options);
+        state = std::make_unique<Module10>([] { return QTime(9, 30, 0); });
+        window = std::make_unique<MainWindow>(*state, PortMap({Q(first->DevicePath())}));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Form1& client = window->Client();
+        Click(client.Option1);
+        client.Command14->click();  // "buff to KDX" sends the buffer: the encoded setup
+        QAbstractButton* const buttons[] = {nullptr, client.Command1, client.Command2, nullptr,
+                                            client.Command4};
+        buttons[command]->click();
+        RunFor(200);
+
+        QCOMPARE(window->close(), log.isEmpty());
+        QCOMPARE(window->isVisible(), !log.isEmpty());
+        if (log.isEmpty()) return;
+        window->close();  // asked again: said once
+        RunUntilIdle();
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 100);
+        QCOMPARE(Log().mid(0, 3), log);
+        if (!hangUp) QCOMPARE(first->Memory(), state->buffer);
     }
 };
 
