@@ -90,7 +90,15 @@ QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
-Form1::Form1(Module10& state, PortMap ports, QWidget* parent) : QWidget(parent), state_(state) {
+Form1::Form1(Module10& state, PortMap ports, QWidget* parent)
+    : Form1(state, nullptr, std::move(ports), parent) {}
+
+Form1::Form1(Module10& state, PortSource& ports, QWidget* parent)
+    : Form1(state, &ports, PortMap(QStringList()), parent) {}
+
+// Without a source, the fixed list stands for one.
+Form1::Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent)
+    : QWidget(parent), state_(state) {
     editors_ = std::make_unique<EditorHost>(
         state_.setup,
         EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
@@ -100,9 +108,9 @@ Form1::Form1(Module10& state, PortMap ports, QWidget* parent) : QWidget(parent),
     ioPanel_ = new IoPanel(
         state_.setup,
         {Command8, Command9, Command10, Option7, Option8, Option10, Option9, in1, in2}, this);
-    portChooser_ =
-        new PortChooser(state_, std::move(ports),
-                        {Option1, Option2, Option3, Option4, Option5, Option6}, portOpened, this);
+    if (!source) source = new FixedPorts(std::move(ports), this);
+    portChooser_ = new PortChooser(
+        state_, *source, {Option1, Option2, Option3, Option4, Option5, Option6}, portOpened, this);
     Connect();
     StartUp();
 }
@@ -336,6 +344,8 @@ void Form1::ShowSetup() {
 void Form1::ProbePorts() { portChooser_->ProbePorts(); }
 
 void Form1::OpenSelectedPort() { portChooser_->OpenSelectedPort(); }
+
+void Form1::RefreshPorts() { portChooser_->RefreshPorts(); }
 
 void Form1::Check1Click() {
     if (Check1->checkState() == Qt::Checked) sys->setReadOnly(false);

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "link/qt/PortMap.h"
+#include "link/qt/PortSource.h"
 #include "state/Module10.h"
 
 class QCheckBox;
@@ -34,6 +34,8 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
   public:
     // ports names the devices behind COM1 to COM6 (the machine's own unless a test says else).
     explicit Form1(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    // The port options follow the devices that come and go; the source must outlive the window.
+    Form1(Module10& state, PortSource& ports, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Column widths and titles of the three grids.
@@ -61,6 +63,8 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void ProbePorts();
     // Opens the chosen port, closing the one open before (also the same one).
     void OpenSelectedPort();
+    // Every port probed again but the open one, also those greyed as in use.
+    void RefreshPorts();
 
     QLabel* Label3;  // title
     QLabel* Label4;  // subtitle
@@ -130,6 +134,7 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     EditorHost& Editors() { return *editors_; }
 
   private:
+    Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent);
     void BuildLayout();
     void Connect();
     void StartUp();

@@ -1,14 +1,17 @@
 // The main window against virtual modules on pseudo-terminals behind its port numbers.
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "app/Ports.h"
 #include "config/Codec.h"
 #include "link/qt/Platform.h"
 #include "sim/VirtualModule.h"
@@ -132,6 +135,11 @@ class Form1SerialTest : public QObject {
                      "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
                      Q(held->DevicePath()) + ": zařízení používá jiný program", "žádné zařízení"}));
         QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
+
+        holder->Close();  // greyed as in use until the user asks
+        form->RefreshPorts();
+        QVERIFY(form->Option5->isEnabled());
+        QCOMPARE(form->Option5->toolTip(), Q(held->DevicePath()));
     }
 
     void choosingAnotherPortClosesTheFirst() {
@@ -145,7 +153,9 @@ class Form1SerialTest : public QObject {
         QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kInUse);
 
         Click(form->Option4);
+        form->RefreshPorts();  // never probes the open port
         QVERIFY(state->link.IsOpen());
+        QVERIFY(form->Option4->isEnabled() && form->Option4->isChecked());
         QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kNone);
         other->Close();
         Transfer(form->Command3);
@@ -237,6 +247,8 @@ class Form1SerialTest : public QObject {
         QCOMPARE(Log().first(), message);
         QCOMPARE(form->bar->value(), 0);
         if (!write) QVERIFY(state->setup == before);
+        QTRY_COMPARE(Log().mid(0, 2), (QStringList{"port COM1 není dostupný", message}));
+        QVERIFY(!form->Option1->isChecked());
 
         // The user plugs in another converter and goes on.
         Click(form->Option2);
@@ -295,6 +307,44 @@ class Form1SerialTest : public QObject {
         QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 100);
         QCOMPARE(Log().mid(0, 3), log);
         if (!hangUp) QCOMPARE(first->Memory(), state->buffer);
+    }
+
+    void aVirtualModuleStartedLaterComesAndGoes() {
+        QTemporaryDir runtime;  // announcements of this test's own modules only
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const int k = static_cast<int>(MachinePorts().size()) + 1;
+        if (k > kPortCount) QSKIP("the machine's own ports take COM1 to COM6");
+        const auto ports = MakePortSource();
+        state = std::make_unique<Module10>([] { return QTime(9, 30, 0); });
+        window = std::make_unique<MainWindow>(*state, *ports);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Form1& client = window->Client();
+        QRadioButton* const option =
+            QList<QRadioButton*>{client.Option1, client.Option2, client.Option3,
+                                 client.Option4, client.Option5, client.Option6}[k - 1];
+        QVERIFY(!option->isEnabled());
+
+        QProcess sim;
+        sim.start(KDX17_SIM, {});
+        QVERIFY(sim.waitForReadyRead(10000));
+        const QString device = QString::fromLocal8Bit(sim.readLine().trimmed());
+        QTRY_VERIFY_WITH_TIMEOUT(option->isEnabled(), 3000);
+        QCOMPARE(option->toolTip(), device);
+        Click(option);
+        Transfer(client.Command3);
+        QCOMPARE(Log().first(), "TEST OK");
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+        const QString gone = QString("port COM%1 není dostupný").arg(k);
+        QTRY_COMPARE_WITH_TIMEOUT(Log().first(), gone, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!option->isEnabled(), 3000);
+        QVERIFY(!option->isChecked());
+        QVERIFY(!state->link.IsOpen());
+        QCOMPARE(Log().count(gone), 1);
+        window.reset();
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 };
 
