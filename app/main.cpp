@@ -2,8 +2,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/VirtualModules.h"
-#include "link/qt/Platform.h"
+#include "app/Ports.h"
 #include "state/Module10.h"
 #include "ui/main/MainWindow.h"
 
@@ -18,7 +17,8 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtTexts);
     }
     kdx::Module10 state;
-    kdx::MainWindow window(state, kdx::PortMap(kdx::MachinePorts() + kdx::VirtualModulePorts()));
+    const auto ports = kdx::MakePortSource();
+    kdx::MainWindow window(state, *ports);
     window.show();
     return app.exec();
 }

@@ -142,6 +142,8 @@ struct SetupModel {
     // (polarities 0, insensitivities 1, all outputs on). A window collects its panel after it.
     void ResetCommandTable();
     void ResetMessageTexts();
+    // An empty command time stands as "0": the grid shows it so and the setup keeps it so.
+    void ZeroEmptyTimes();
 
     friend bool operator==(const SetupModel&, const SetupModel&) = default;
 };

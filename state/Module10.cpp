@@ -37,18 +37,28 @@ void Module10::ResetCommandTable() {
 
 void Module10::ResetMessageTexts() { setup.ResetMessageTexts(); }
 
+void Module10::ShowCommandTable() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->FillCommandTable();
+}
+
+void Module10::ShowSetup() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->ShowSetup();
+}
+
 void Module10::EncodeSetup() { buffer = kdx::EncodeSetup(setup); }
 
 bool Module10::DecodeBuffer() {
     if (!kdx::DecodeBuffer(buffer, setup)) return false;
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
     return true;
 }
 
 void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
     buffer = std::move(image);
     setup = std::move(opened);
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
 }
 
 bool Module10::StartRead() { return link.Engine().StartRead(); }
@@ -62,6 +72,10 @@ bool Module10::StartWrite() {
 bool Module10::StartRawWrite() { return link.Engine().StartRawWrite(buffer); }
 
 bool Module10::StartTest() { return link.Engine().StartTest(); }
+
+bool Module10::Writing() {
+    return !link.Engine().Idle() && link.Engine().TransferMode() == TransferEngine::kWriteMode;
+}
 
 // A complete read replaces the buffer; bytes that do not decode end it as a failed read. A write
 // that ended early may have left the module with part of the new setup: the user should know.

@@ -1,5 +1,6 @@
 // The engine through the Qt serial adapter, its timer and driver, against the virtual module on
 // a pseudo-terminal, in real time.
+#include <linux/serial.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -30,10 +31,12 @@ const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart), kOk(mes
 
 // Built here rather than by the platform, so that the tests can look into them.
 struct LinuxParts {
+    explicit LinuxParts(SerialFlags flags)
+        : ownPort_(std::make_unique<QtSerialPort>(nullptr, flags)) {}
     Link::Parts Parts() { return {std::move(ownPort_), std::move(ownTimer_)}; }
 
   private:
-    std::unique_ptr<QtSerialPort> ownPort_ = std::make_unique<QtSerialPort>();
+    std::unique_ptr<QtSerialPort> ownPort_;
     std::unique_ptr<TimerFdTimer> ownTimer_ = std::make_unique<TimerFdTimer>();
 
   public:
@@ -44,8 +47,8 @@ struct LinuxParts {
 // The state on the virtual module's pseudo-terminal, in real time.
 struct LinkRig : LinuxParts, StateRig {
     explicit LinkRig(VirtualModule::Options options, bool openPort = true,
-                     TransferTiming timing = {})
-        : StateRig(Parts(), timing), module(std::move(options)) {
+                     TransferTiming timing = {}, SerialFlags flags = DriverFlags())
+        : LinuxParts(std::move(flags)), StateRig(Parts(), timing), module(std::move(options)) {
         std::string error;
         EXPECT_TRUE(module.Start(&error)) << error;
         if (openPort) {
@@ -108,13 +111,43 @@ TEST(TransferE2eTest, OpeningAPortAsksForLowLatency) {
     VirtualModule module({});
     ASSERT_TRUE(module.Start());
     int asked = -1;
-    QtSerialPort port(nullptr, [&](PortHandle handle) {
-        asked = handle;
-        return true;
-    });
+    QtSerialPort port(nullptr, {[&](PortHandle handle) -> std::optional<int> {
+                                    asked = handle;
+                                    return 0;
+                                },
+                                [](PortHandle, int) { return true; }});
     ASSERT_EQ(port.Open(QString::fromStdString(module.DevicePath())), PortProblem::kNone);
     EXPECT_TRUE(::isatty(asked));  // the open line's own handle
     EXPECT_TRUE(port.LowLatency());
+}
+
+// The driver keeps a port's flags after the program: a probe's close, and the end of a program
+// that has written, give back what the port had.
+TEST(TransferE2eTest, APortHasItsFlagsBackWhenClosed) {
+    for (const bool transfer : {false, true}) {
+        constexpr int kFound = 0x40;
+        int flags = kFound;
+        const SerialFlags store{[&](PortHandle) -> std::optional<int> { return flags; },
+                                [&](PortHandle, int set) {
+                                    flags = set;
+                                    return true;
+                                }};
+        {
+            LinkRig rig({}, /*openPort=*/false, {}, store);
+            ASSERT_EQ(rig.state.link.Open(QString::fromStdString(rig.module.DevicePath())),
+                      PortProblem::kNone);
+            EXPECT_EQ(flags, kFound | ASYNC_LOW_LATENCY);
+            if (transfer) {
+                rig.state.StartWrite();
+                ASSERT_TRUE(rig.RunUntilIdle());
+                EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
+            } else {
+                rig.state.link.Close();
+                EXPECT_EQ(flags, kFound) << "probe";
+            }
+        }
+        EXPECT_EQ(flags, kFound) << (transfer ? "transfer" : "probe");
+    }
 }
 
 TEST(TransferE2eTest, LinkTestWithNoPortFailsAtOnce) {

@@ -1,5 +1,6 @@
 #include "ui/main/MainWindow.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -39,7 +40,13 @@ QString FilterEnding(const QString& filter) {
 }  // namespace
 
 MainWindow::MainWindow(Module10& state, PortMap ports, QWidget* parent)
-    : QMainWindow(parent), state_(state), form_(new Form1(state, std::move(ports), this)) {
+    : MainWindow(state, new Form1(state, std::move(ports)), parent) {}
+
+MainWindow::MainWindow(Module10& state, PortSource& ports, QWidget* parent)
+    : MainWindow(state, new Form1(state, ports), parent) {}
+
+MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
+    : QMainWindow(parent), state_(state), form_(form) {
     setCentralWidget(form_);
     setWindowTitle(form_->windowTitle());
     QIcon icon;
@@ -55,6 +62,11 @@ MainWindow::MainWindow(Module10& state, PortMap ports, QWidget* parent)
     file->addSeparator();
     quitAction = file->addAction(texts::kMenuQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                                  &QWidget::close);
+    // The ports have a menu of their own: they are no file, and the window's frame of them is
+    // "PORT" too.
+    QMenu* port = menuBar()->addMenu(texts::kMenuPort);
+    refreshPortsAction = port->addAction(texts::kMenuRefreshPorts, QKeySequence(Qt::Key_F5), form_,
+                                         &Form1::RefreshPorts);
     QMenu* help = menuBar()->addMenu(texts::kMenuHelp);
     aboutAction = help->addAction(texts::kMenuAbout, this, &MainWindow::About);
 
@@ -127,6 +139,18 @@ void MainWindow::SaveAs() {
 
 void MainWindow::About() {
     QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+}
+
+// A write cut off would leave the module half old, half new: the window stays until the write
+// has ended, whether it succeeds or fails. A read or a test changes nothing in the module and
+// ends with the window.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!state_.Writing()) return event->accept();
+    event->ignore();
+    if (closeAfterWrite_) return;
+    closeAfterWrite_ = true;
+    state_.LogMessage(texts::kCloseAfterWrite);
+    connect(&state_.link, &Link::Finished, this, &QWidget::close, Qt::SingleShotConnection);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

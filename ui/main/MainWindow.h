@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 
-#include "link/qt/PortMap.h"
+#include "link/qt/PortSource.h"
 
 class QAction;
 
@@ -19,6 +19,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    // The port options follow the devices that come and go; the source must outlive the window.
+    MainWindow(Module10& state, PortSource& ports, QWidget* parent = nullptr);
 
     Form1& Client() const { return *form_; }
 
@@ -33,13 +35,17 @@ class MainWindow : public QMainWindow {
     QAction* openAction;
     QAction* saveAsAction;
     QAction* quitAction;
+    QAction* refreshPortsAction;
     QAction* aboutAction;
 
   protected:
+    // Closing waits for a running write to end (any way: Konec, Ctrl+Q, the title bar).
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
+    MainWindow(Module10& state, Form1* form, QWidget* parent);
     QString AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
                        QString* chosenFilter = nullptr);
     void Open();
@@ -48,6 +54,7 @@ class MainWindow : public QMainWindow {
 
     Module10& state_;
     Form1* form_;
+    bool closeAfterWrite_ = false;
 };
 
 }  // namespace kdx

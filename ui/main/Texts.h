@@ -9,17 +9,21 @@ namespace kdx::texts {
 inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
 inline constexpr const char* kPortOpenFailed = "chyba otevreni portu %1!";  // %1: "COMk"
 inline constexpr const char* kNoDevice = "žádné zařízení";
+inline constexpr const char* kPortGone = "port %1 není dostupný";  // %1: "COMk"
 inline constexpr const char* kOpened = "otevřen soubor %1";
 inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1: the file and why
 inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";
 inline constexpr const char* kSaved = "uloženo do souboru %1";
 inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
+inline constexpr const char* kCloseAfterWrite = "okno se zavře po skončení zápisu";
 
 // Menu bar and its dialogs.
 inline constexpr const char* kMenuFile = "Soubor";
 inline constexpr const char* kMenuOpen = "Otevřít…";
 inline constexpr const char* kMenuSaveAs = "Uložit jako…";
 inline constexpr const char* kMenuQuit = "Konec";
+inline constexpr const char* kMenuPort = "Port";
+inline constexpr const char* kMenuRefreshPorts = "Obnovit porty";
 inline constexpr const char* kMenuHelp = "Nápověda";
 inline constexpr const char* kMenuAbout = "O programu";
 inline constexpr const char* kOpenTitle = "Otevřít nastavení";
