@@ -12,6 +12,7 @@
 
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
+#include "cli/WriteSignals.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "link/qt/Link.h"
@@ -112,6 +113,9 @@ class Session {
         }
         return link_.Run(start);
     }
+
+    // Ends the running procedure at its next step, as a line that went away would.
+    void EndNow() { link_.Close(); }
 
   private:
     static QString DeviceOf(const QString& port) {
@@ -217,11 +221,16 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    if (!session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); })
-             .Succeeded()) {
-        return kExitLinkFailed;
+    Link::Outcome written;
+    bool interrupted = false;
+    {
+        // Only the write holds the signals off; before and after it they end the program at once.
+        WriteSignals held(err, [&session] { session.EndNow(); });
+        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); });
+        interrupted = held.Caught();
     }
-    if (!options.verify) return kExitOk;
+    if (!written.Succeeded()) return kExitLinkFailed;
+    if (interrupted || !options.verify) return kExitOk;
 
     // The bytes are compared, whatever they decode to.
     const auto readBack = ReadImage(session);
