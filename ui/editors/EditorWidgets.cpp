@@ -69,6 +69,8 @@ void ShowInFront(QWidget& window) {
 }
 
 bool PressForKey(const QKeyEvent& event, QWidget& window, QPushButton& save, QPushButton& back) {
+    // The repeats of a held Enter that opened this window from a grid come here too.
+    if (event.isAutoRepeat()) return false;
     QPushButton* pressed = nullptr;
     if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
         pressed = qobject_cast<QPushButton*>(window.focusWidget());

@@ -32,7 +32,7 @@ void SetTextWhole(QLineEdit& edit, const QString& text);
 void ShowInFront(QWidget& window);
 
 // A key that the focused control left to its window: Enter presses save (or the focused button,
-// as in a dialog), Escape presses back. False for any other key.
+// as in a dialog), Escape presses back. False for any other key, and for a held key's repeats.
 bool PressForKey(const QKeyEvent& event, QWidget& window, QPushButton& save, QPushButton& back);
 
 }  // namespace kdx::editors

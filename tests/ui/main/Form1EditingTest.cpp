@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -87,6 +88,12 @@ class Form1EditingTest : public QObject {
         QTRY_VERIFY(editor->isActiveWindow());
         QCOMPARE(editor->Text1->text(), "7");
         QCOMPARE(editor->Text3->text(), "12");
+        if (keyboard) {
+            // The key held a little long: its repeats come to the editor and press nothing.
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            QApplication::sendEvent(editor->Text1, &repeat);
+            QCOMPARE(form->Editors().CommandEditor(), editor);
+        }
 
         editor->Text2->setFocus();
         QTest::keyClicks(editor->Text2, "ZAP");
