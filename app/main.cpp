@@ -20,5 +20,10 @@ int main(int argc, char* argv[]) {
     const auto ports = kdx::MakePortSource();
     kdx::MainWindow window(state, *ports);
     window.show();
+    // A file named on the command line (as the desktop entry passes one) opens as from the menu,
+    // after the start-up; one refused leaves its line in the log and the program runs on.
+    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
+        window.OpenFile(arguments[1]);
+    }
     return app.exec();
 }

@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
 #include "cli/SetupTables.h"
+#include "cli/WriteSignals.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "link/LogMessages.h"
@@ -115,6 +116,9 @@ class Session {
         return link_.Run(start);
     }
 
+    // Ends the running procedure at its next step, as a line that went away would.
+    void EndNow() { link_.Close(); }
+
   private:
     static QString DeviceOf(const QString& port) {
         bool number = false;
@@ -215,12 +219,19 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    if (!session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); })
-             .Succeeded()) {
+    Link::Outcome written;
+    bool interrupted = false;
+    {
+        // Only the write holds the signals off; before and after it they end the program at once.
+        WriteSignals held(err, [&session] { session.EndNow(); });
+        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); });
+        interrupted = held.Caught();
+    }
+    if (!written.Succeeded()) {
         err << "kdx17: " << QString::fromUtf8(messages::kPartlyWritten) << "\n";
         return kExitLinkFailed;
     }
-    if (!options.verify) return kExitOk;
+    if (interrupted || !options.verify) return kExitOk;
 
     // The bytes are compared, whatever they decode to.
     const auto readBack = ReadImage(session);

@@ -242,6 +242,8 @@ void Form1::Connect() {
             [this](int row, int) { editors_->Grid1DoubleClick(row); });
     connect(grid2, &Grid::DblClick, this,
             [this](int row, int col) { editors_->Grid2DoubleClick(row, col); });
+    connect(grid2, &Grid::SpacePress, this,
+            [this](int row, int col) { editors_->Grid2SpacePress(row, col); });
     connect(grid3, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid3DoubleClick(row); });
     connect(Command1, &QPushButton::clicked, this, [this] { state_.StartRead(); });

@@ -96,7 +96,6 @@ bool MainWindow::OpenFile(const QString& path) {
 }
 
 bool MainWindow::SaveFile(const QString& path) {
-    state_.EncodeSetup();
     FileError error;
     if (!SaveSetup(path, state_.setup, error)) {
         state_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());

@@ -28,8 +28,9 @@ class MainWindow : public QMainWindow {
     // nothing and the log says why; an accepted one becomes the buffer and the setup, shown as
     // after a read. False when refused.
     bool OpenFile(const QString& path);
-    // The setup, encoded into the buffer as "setup to buffer" does, saved safely; the log says
-    // how it went. False when the file could not be written (an old one is left as it was).
+    // The setup, saved safely; the log says how it went. The buffer keeps what was last put
+    // into it (a read, "setup to buffer", the text window). False when the file could not be
+    // written (an old one is left as it was).
     bool SaveFile(const QString& path);
 
     QAction* openAction;
