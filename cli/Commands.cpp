@@ -16,6 +16,7 @@ std::optional<ImageFile> Load(const QString& file, QTextStream& err) {
     return loaded;
 }
 
+// The file's setup, or a message why an image does not decode.
 std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loaded,
                                      QTextStream& err) {
     auto setup = FileSetup(loaded);

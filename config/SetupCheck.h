@@ -13,8 +13,6 @@ struct CheckPlace {
     Area area;
     int row = 0;   // command row, phone entry or text, from 0
     int cell = 0;  // CommandRow::Cell column or PhoneEntry::Cell cell
-
-    friend bool operator==(const CheckPlace&, const CheckPlace&) = default;
 };
 
 struct Finding {
