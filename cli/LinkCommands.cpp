@@ -207,10 +207,17 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                  QTextStream& err) {
     FileError error;
-    const auto image = LoadImage(file, error);
-    if (!image) {
+    const auto loaded = LoadImageFile(file, error);
+    if (!loaded) {
         err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
+    }
+    const ConfigBuffer& image = loaded->image;
+    // Said before the write, which goes ahead all the same: the file is what the user chose.
+    // An image that does not decode has no setup to check; it is written as it is.
+    if (const auto setup = FileSetup(*loaded)) {
+        PrintFindings(*setup, err);
+        err.flush();
     }
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
@@ -224,7 +231,7 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
     {
         // Only the write holds the signals off; before and after it they end the program at once.
         WriteSignals held(err, [&session] { session.EndNow(); });
-        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); });
+        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(image); });
         interrupted = held.Caught();
     }
     if (!written.Succeeded()) {
@@ -239,10 +246,10 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: ověření: čtení selhalo\n";
         return kExitLinkFailed;
     }
-    const auto differing = DifferingFields(*image, *readBack);
+    const auto differing = DifferingFields(image, *readBack);
     for (const MemoryField& field : differing) {
         err << "kdx17: ověření: " << QString::fromStdString(field.name) << ": zapsáno "
-            << Visible(QString::fromStdString(DescribeField(field, *image))) << ", v modulu "
+            << Visible(QString::fromStdString(DescribeField(field, image))) << ", v modulu "
             << Visible(QString::fromStdString(DescribeField(field, *readBack))) << "\n";
     }
     if (!differing.empty()) return kExitLinkFailed;

@@ -44,6 +44,9 @@ inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1
 
 // Keys of the .json setup files, which other views of a setup name their fields by.
 namespace keys {
+// A command row's cells, in grid column order.
+inline constexpr std::array<const char*, kCommandCells> kCommandCells = {"sms", "output", "action",
+                                                                         "time", "confirm"};
 // The phone flags, phone cells 1 to 7.
 inline constexpr std::array<const char*, 7> kFlags = {"call", "sms",  "in1",    "in2",
                                                       "sys",  "ring", "monitor"};

@@ -260,6 +260,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"EndedByEm", 500, "part.bin", 1, "celou paměť"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(CliE2e, WriteSaysTheFindingsAndWritesAnyway) {
+    StartModule();
+    SetupModel setup = Sample();
+    setup.commandTable[4].smsText = "Světlo";
+    MustSave("twice.json", EncodeSetup(setup));
+    const Outcome write = Kdx17({"write", "--port", port, Path("twice.json")});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.err.startsWith("commands[5].sms: upozornění: ")) << write.err.toStdString();
+    EXPECT_EQ(module->Memory(), EncodeSetup(setup));
+}
+
 TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {
     StartModule();
     MustSave("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));

@@ -13,8 +13,10 @@
 #include <QMimeData>
 
 #include "config/Codec.h"
+#include "config/SetupCheck.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
+#include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Texts.h"
 
@@ -67,6 +69,9 @@ MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
     QMenu* port = menuBar()->addMenu(texts::kMenuPort);
     refreshPortsAction = port->addAction(texts::kMenuRefreshPorts, QKeySequence(Qt::Key_F5), form_,
                                          &Form1::RefreshPorts);
+    QMenu* tools = menuBar()->addMenu(texts::kMenuTools);
+    checkAction = tools->addAction(texts::kMenuCheck, QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                                   &MainWindow::Check);
     QMenu* help = menuBar()->addMenu(texts::kMenuHelp);
     aboutAction = help->addAction(texts::kMenuAbout, this, &MainWindow::About);
 
@@ -138,6 +143,14 @@ void MainWindow::SaveAs() {
 
 void MainWindow::About() {
     QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+}
+
+void MainWindow::Check() {
+    if (!check_) check_ = new CheckDialog(*form_, this);
+    check_->Fill(CheckSetup(state_.setup));
+    check_->show();
+    check_->raise();
+    check_->activateWindow();
 }
 
 // A write cut off would leave the module half old, half new: the window stays until the write

@@ -9,6 +9,7 @@ class QAction;
 
 namespace kdx {
 
+class CheckDialog;
 class Form1;
 class Module10;
 
@@ -37,6 +38,7 @@ class MainWindow : public QMainWindow {
     QAction* saveAsAction;
     QAction* quitAction;
     QAction* refreshPortsAction;
+    QAction* checkAction;
     QAction* aboutAction;
 
   protected:
@@ -52,9 +54,12 @@ class MainWindow : public QMainWindow {
     void Open();
     void SaveAs();
     void About();
+    // Checks the setup as it is now; the findings' dialog stays open beside the window.
+    void Check();
 
     Module10& state_;
     Form1* form_;
+    CheckDialog* check_ = nullptr;  // made on first use
     bool closeAfterWrite_ = false;
 };
 
