@@ -2,8 +2,7 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include "app/VirtualModules.h"
-#include "link/qt/Platform.h"
+#include "app/Ports.h"
 #include "state/Module10.h"
 #include "ui/main/MainWindow.h"
 
@@ -18,7 +17,13 @@ int main(int argc, char* argv[]) {
         QApplication::installTranslator(&qtTexts);
     }
     kdx::Module10 state;
-    kdx::MainWindow window(state, kdx::PortMap(kdx::MachinePorts() + kdx::VirtualModulePorts()));
+    const auto ports = kdx::MakePortSource();
+    kdx::MainWindow window(state, *ports);
     window.show();
+    // A file named on the command line (as the desktop entry passes one) opens as from the menu,
+    // after the start-up; one refused leaves its line in the log and the program runs on.
+    if (const QStringList arguments = QApplication::arguments(); arguments.size() > 1) {
+        window.OpenFile(arguments[1]);
+    }
     return app.exec();
 }

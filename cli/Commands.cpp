@@ -3,6 +3,7 @@
 #include "cli/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "config/Codec.h"
+#include "config/SetupCheck.h"
 #include "files/ImageFile.h"
 
 namespace kdx {
@@ -15,18 +16,26 @@ std::optional<ImageFile> Load(const QString& file, QTextStream& err) {
     return loaded;
 }
 
-// The setup as the file holds it: a .json's own words; an image's decoding, with each command
-// row's output and action as its codes name them (never a word left over from before).
+// The file's setup, or a message why an image does not decode.
 std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loaded,
                                      QTextStream& err) {
-    if (loaded.setup) return loaded.setup;
-    SetupModel setup = StartSetup();
-    if (!DecodeBuffer(loaded.image, setup)) {
+    auto setup = FileSetup(loaded);
+    if (!setup) {
         const DecodeProblem problem = *CheckBuffer(loaded.image);
         err << "kdx17: " << file << ": obraz nelze dekódovat, bajt " << problem.offset
             << " není číslice (nikdy nezapsaný modul?)\n";
-        return std::nullopt;
     }
+    return setup;
+}
+
+}  // namespace
+
+// An image's command rows name their output and action as the codes do (never a word left over
+// from before).
+std::optional<SetupModel> FileSetup(const ImageFile& loaded) {
+    if (loaded.setup) return loaded.setup;
+    SetupModel setup = StartSetup();
+    if (!DecodeBuffer(loaded.image, setup)) return std::nullopt;
     for (std::size_t r = 0; r < kCommandRows; ++r) {
         CommandRow& row = setup.commandTable[r];
         std::tie(row.output, row.action) = RecordWords(loaded.image, r);
@@ -34,7 +43,13 @@ std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loade
     return setup;
 }
 
-}  // namespace
+int PrintFindings(const SetupModel& setup, QTextStream& to) {
+    const auto findings = CheckSetup(setup);
+    for (const Finding& finding : findings) {
+        to << Visible(QString::fromStdString(FindingLine(finding))) << "\n";
+    }
+    return static_cast<int>(findings.size());
+}
 
 int Saved(bool saved, const FileError& error, QTextStream& err) {
     if (!saved) {
@@ -78,6 +93,13 @@ int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err) 
     return Saved(loaded->setup ? SaveSetup(outFile, *loaded->setup, error)
                                : SaveImage(outFile, loaded->image, error),
                  error, err);
+}
+
+int CheckCommand(const QString& file, QTextStream& out, QTextStream& err) {
+    const auto loaded = Load(file, err);
+    const auto setup = loaded ? ShownSetup(file, *loaded, err) : std::nullopt;
+    if (!setup) return kExitBadUsage;
+    return PrintFindings(*setup, out) == 0 ? kExitOk : kExitFindings;
 }
 
 int DefaultsCommand(const QString& outFile, QTextStream& err) {

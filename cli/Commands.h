@@ -12,12 +12,20 @@ inline constexpr int kExitOk = 0;
 inline constexpr int kExitLinkFailed = 1;  // the module or the link failed
 inline constexpr int kExitBadUsage = 2;    // bad usage or a bad file; nothing was sent
 inline constexpr int kExitDiffer = 1;      // diff: the two setups differ
+inline constexpr int kExitFindings = 1;    // check: the setup has findings
 
 // The commands that work on files alone.
 int ShowCommand(const QString& file, QTextStream& out, QTextStream& err);
 int DiffCommand(const QString& first, const QString& second, QTextStream& out, QTextStream& err);
 int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err);
 int DefaultsCommand(const QString& outFile, QTextStream& err);
+int CheckCommand(const QString& file, QTextStream& out, QTextStream& err);
+
+// The setup a file stands for, as show and check read it: a .json's own words, an image's
+// decoding; nothing when an image does not decode.
+std::optional<SetupModel> FileSetup(const ImageFile& loaded);
+// The setup check's findings, one a line; how many there were.
+int PrintFindings(const SetupModel& setup, QTextStream& to);
 
 // The status of a command that saved a file: the message of a failed save, or the warning of a
 // good one.

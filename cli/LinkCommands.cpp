@@ -13,6 +13,7 @@
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
 #include "cli/SetupTables.h"
+#include "cli/WriteSignals.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "link/LogMessages.h"
@@ -115,6 +116,9 @@ class Session {
         return link_.Run(start);
     }
 
+    // Ends the running procedure at its next step, as a line that went away would.
+    void EndNow() { link_.Close(); }
+
   private:
     static QString DeviceOf(const QString& port) {
         bool number = false;
@@ -203,10 +207,17 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                  QTextStream& err) {
     FileError error;
-    const auto image = LoadImage(file, error);
-    if (!image) {
+    const auto loaded = LoadImageFile(file, error);
+    if (!loaded) {
         err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
+    }
+    const ConfigBuffer& image = loaded->image;
+    // Said before the write, which goes ahead all the same: the file is what the user chose.
+    // An image that does not decode has no setup to check; it is written as it is.
+    if (const auto setup = FileSetup(*loaded)) {
+        PrintFindings(*setup, err);
+        err.flush();
     }
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
@@ -215,12 +226,19 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    if (!session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(*image); })
-             .Succeeded()) {
+    Link::Outcome written;
+    bool interrupted = false;
+    {
+        // Only the write holds the signals off; before and after it they end the program at once.
+        WriteSignals held(err, [&session] { session.EndNow(); });
+        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(image); });
+        interrupted = held.Caught();
+    }
+    if (!written.Succeeded()) {
         err << "kdx17: " << QString::fromUtf8(messages::kPartlyWritten) << "\n";
         return kExitLinkFailed;
     }
-    if (!options.verify) return kExitOk;
+    if (interrupted || !options.verify) return kExitOk;
 
     // The bytes are compared, whatever they decode to.
     const auto readBack = ReadImage(session);
@@ -228,10 +246,10 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: ověření: čtení selhalo\n";
         return kExitLinkFailed;
     }
-    const auto differing = DifferingFields(*image, *readBack);
+    const auto differing = DifferingFields(image, *readBack);
     for (const MemoryField& field : differing) {
         err << "kdx17: ověření: " << QString::fromStdString(field.name) << ": zapsáno "
-            << Visible(QString::fromStdString(DescribeField(field, *image))) << ", v modulu "
+            << Visible(QString::fromStdString(DescribeField(field, image))) << ", v modulu "
             << Visible(QString::fromStdString(DescribeField(field, *readBack))) << "\n";
     }
     if (!differing.empty()) return kExitLinkFailed;

@@ -20,10 +20,13 @@ constexpr const char* kUsage =
     "  read  --port P SOUBOR [--trace SOUBOR]          přečte paměť modulu do SOUBORU\n"
     "  write --port P SOUBOR [--verify] [--trace SOUBOR]\n"
     "                                                  zapíše SOUBOR do modulu; s --verify jej\n"
-    "                                                  přečte zpět a porovná bajt po bajtu\n"
+    "                                                  přečte zpět a porovná bajt po bajtu;\n"
+    "                                                  nálezy kontroly vypíše předem\n"
     "Příkazy se soubory:\n"
     "  show SOUBOR                                     nastavení v tabulkách\n"
     "  diff SOUBOR1 SOUBOR2                            položky, které se liší\n"
+    "  check SOUBOR                                    co modul dostane jinak nebo nebude\n"
+    "                                                  fungovat (chyba, upozornění)\n"
     "  convert VSTUP VÝSTUP                            převod mezi formáty\n"
     "  defaults VÝSTUP                                 výchozí nastavení\n"
     "\n"
@@ -33,7 +36,8 @@ constexpr const char* kUsage =
     "--trace zapíše každý odeslaný a přijatý bajt s časem a směrem.\n"
     "\n"
     "Návratový kód: 0 úspěch, 1 selhal modul nebo spojení, 2 chybné použití nebo soubor;\n"
-    "u diff 0 shodné, 1 liší se, 2 chybné použití nebo soubor.\n";
+    "u diff 0 shodné, 1 liší se, 2 chybné použití nebo soubor;\n"
+    "u check 0 bez nálezů, 1 s nálezy, 2 chybné použití nebo soubor.\n";
 
 // A number names one of the ports 1 to 6; any other number is a slip, not a device path.
 bool BadPortNumber(const QString& port) {
@@ -95,6 +99,7 @@ int main(int argc, char* argv[]) {
     }
     if (command == "show" && args.size() == 1) return kdx::ShowCommand(args[0], out, err);
     if (command == "diff" && args.size() == 2) return kdx::DiffCommand(args[0], args[1], out, err);
+    if (command == "check" && args.size() == 1) return kdx::CheckCommand(args[0], out, err);
     if (command == "convert" && args.size() == 2) return kdx::ConvertCommand(args[0], args[1], err);
     if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
     return usage();

@@ -12,10 +12,6 @@ namespace {
 using namespace layout;
 using Kind = MemoryField::Kind;
 
-std::string Numbered(const char* list, std::size_t index, const char* key) {
-    return std::string(list) + "[" + std::to_string(index + 1) + "]." + key;
-}
-
 std::vector<MemoryField> BuildFields() {
     std::vector<MemoryField> fields;
     auto add = [&](std::string name, std::size_t offset, std::size_t size, Kind kind,
@@ -27,7 +23,7 @@ std::vector<MemoryField> BuildFields() {
             offset, size, Kind::Reserved);
     };
     for (std::size_t r = 0; r < kCommandRows; ++r) {
-        add(Numbered("commands", r, "sms"), kSmsTextOffset + kSmsTextWidth * r, kSmsTextWidth,
+        add(NumberedName("commands", r, "sms"), kSmsTextOffset + kSmsTextWidth * r, kSmsTextWidth,
             Kind::Text, r);
     }
     add("inputs.in1.polarity", kIn1PolarityOffset, 1, Kind::Number);
@@ -40,18 +36,18 @@ std::vector<MemoryField> BuildFields() {
     reserved(kGap1Offset, kGap1Size);
     for (std::size_t r = 0; r < kCommandRows; ++r) {
         const std::size_t record = kRecordOffset + kRecordSize * r;
-        add(Numbered("commands", r, "output"), record, 1, Kind::OutputCode, r);
-        add(Numbered("commands", r, "action"), record + 1, 1, Kind::ActionCode, r);
-        add(Numbered("commands", r, "time+confirm"), record + 2, 1, Kind::TimeByte, r);
+        add(NumberedName("commands", r, "output"), record, 1, Kind::OutputCode, r);
+        add(NumberedName("commands", r, "action"), record + 1, 1, Kind::ActionCode, r);
+        add(NumberedName("commands", r, "time+confirm"), record + 2, 1, Kind::TimeByte, r);
     }
     add("creditCode", kCreditCodeOffset, kCreditCodeWidth, Kind::Text);
     reserved(kGap2Offset, kGap2Size);
     for (std::size_t i = 0; i < kPhoneEntries; ++i) {
-        add(Numbered("phones", i, "number"), kNumberOffset + kNumberWidth * i, kNumberWidth,
+        add(NumberedName("phones", i, "number"), kNumberOffset + kNumberWidth * i, kNumberWidth,
             Kind::Text, i);
     }
     for (std::size_t i = 0; i < kPhoneEntries; ++i) {
-        add(Numbered("phones", i, "flags"), kFlagsOffset + i, 1, Kind::Flags, i);
+        add(NumberedName("phones", i, "flags"), kFlagsOffset + i, 1, Kind::Flags, i);
     }
     reserved(kGap3Offset, kGap3Size);
     for (std::size_t k = 0; k < kMessageTexts; ++k) {
@@ -157,6 +153,10 @@ bool Decode(const ConfigBuffer& buffer, ActionNamer actionWord, SetupModel& setu
 }
 
 }  // namespace
+
+std::string NumberedName(const char* list, std::size_t index, const char* key) {
+    return std::string(list) + "[" + std::to_string(index + 1) + "]." + key;
+}
 
 const std::vector<MemoryField>& MemoryFields() {
     static const std::vector<MemoryField> fields = BuildFields();

@@ -110,6 +110,9 @@ struct MemoryField {
     std::size_t index = 0;  // the command row, phone entry or text it belongs to, from 0
 };
 
+// The name of an item's field in a list, the item counted from 1: "commands[3].sms".
+std::string NumberedName(const char* list, std::size_t index, const char* key);
+
 // Every byte of the memory belongs to exactly one field; in memory order. For showing bytes
 // that a decoded setup does not say (gaps, codes outside the tables, an image that does not
 // decode); the codec checks the code bytes through it.

@@ -38,6 +38,12 @@ SetupModel::SetupModel() {
     ResetMessageTexts();
 }
 
+void SetupModel::ZeroEmptyTimes() {
+    for (CommandRow& row : commandTable) {
+        if (row.time.empty()) row.time = "0";
+    }
+}
+
 void SetupModel::ResetCommandTable() {
     commandTable.fill(CommandRow{});
     inputSettings = InputSettings{};

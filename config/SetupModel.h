@@ -44,6 +44,9 @@ inline constexpr const char* kTextRowTitles[] = {"Název pageru", "Poplach z IN1
 
 // Keys of the .json setup files, which other views of a setup name their fields by.
 namespace keys {
+// A command row's cells, in grid column order.
+inline constexpr std::array<const char*, kCommandCells> kCommandCells = {"sms", "output", "action",
+                                                                         "time", "confirm"};
 // The phone flags, phone cells 1 to 7.
 inline constexpr std::array<const char*, 7> kFlags = {"call", "sms",  "in1",    "in2",
                                                       "sys",  "ring", "monitor"};
@@ -142,6 +145,8 @@ struct SetupModel {
     // (polarities 0, insensitivities 1, all outputs on). A window collects its panel after it.
     void ResetCommandTable();
     void ResetMessageTexts();
+    // An empty command time stands as "0": the grid shows it so and the setup keeps it so.
+    void ZeroEmptyTimes();
 
     friend bool operator==(const SetupModel&, const SetupModel&) = default;
 };

@@ -37,18 +37,28 @@ void Module10::ResetCommandTable() {
 
 void Module10::ResetMessageTexts() { setup.ResetMessageTexts(); }
 
+void Module10::ShowCommandTable() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->FillCommandTable();
+}
+
+void Module10::ShowSetup() {
+    setup.ZeroEmptyTimes();
+    if (setupView_) setupView_->ShowSetup();
+}
+
 void Module10::EncodeSetup() { buffer = kdx::EncodeSetup(setup); }
 
 bool Module10::DecodeBuffer() {
     if (!kdx::DecodeBuffer(buffer, setup)) return false;
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
     return true;
 }
 
 void Module10::TakeOpened(ConfigBuffer image, SetupModel opened) {
     buffer = std::move(image);
     setup = std::move(opened);
-    if (setupView_) setupView_->ShowSetup();
+    ShowSetup();
 }
 
 bool Module10::StartRead() { return link.Engine().StartRead(); }
@@ -63,8 +73,18 @@ bool Module10::StartRawWrite() { return link.Engine().StartRawWrite(buffer); }
 
 bool Module10::StartTest() { return link.Engine().StartTest(); }
 
-// A complete read replaces the buffer; bytes that do not decode end it as a failed read.
+bool Module10::Writing() {
+    return !link.Engine().Idle() && link.Engine().TransferMode() == TransferEngine::kWriteMode;
+}
+
+// A complete read replaces the buffer; bytes that do not decode end it as a failed read. A write
+// that ended early may have left the module with part of the new setup: the user should know.
 void Module10::TransferFinished(const Link::Outcome& outcome) {
+    using Failure = TransferEngine::Failure;
+    if (outcome.procedure == TransferEngine::kWriteMode && !outcome.Succeeded() &&
+        outcome.failure != Failure::kImageSize) {  // refused before a byte went out
+        log.LogMessage(messages::kPartlyWritten);
+    }
     if (outcome.procedure != TransferEngine::kReadMode || !outcome.Succeeded()) return;
     buffer = outcome.received;
     if (!DecodeBuffer()) log.LogMessage(messages::kReadFailed);

@@ -18,6 +18,8 @@ class SetupView {
     virtual ~SetupView() = default;
     // Panel -> setup: the input settings and the default-outputs byte.
     virtual void CollectIoPanel() = 0;
+    // The command table into its view, as the setup holds it.
+    virtual void FillCommandTable() = 0;
     // The whole setup into the views, after a decoding.
     virtual void ShowSetup() = 0;
 };
@@ -58,6 +60,10 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     void ResetCommandTable();
     void ResetMessageTexts();
 
+    // The command table into the views. An empty time becomes "0" in the setup first, so that
+    // the setup holds what the grid shows.
+    void ShowCommandTable();
+
     // buffer := the setup as the module stores it.
     void EncodeSetup();
     // The buffer into the setup, then the views show it. A buffer that cannot be decoded
@@ -71,6 +77,9 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     bool StartWrite();  // encodes the setup into the buffer first
     bool StartRawWrite();
     bool StartTest();
+    // Whether a write ("Uložit do KDX-17" or "buff to KDX") runs now: cutting it off would leave
+    // the module half-written. The link's Finished tells its end.
+    bool Writing();
 
     void LogMessage(std::string_view message) { log.LogMessage(message); }
 
@@ -83,6 +92,7 @@ class Module10 : private ProgressDisplay, private TimeOfDaySource {
     void ShowProgress(int value) override;
     std::string TimeOfDay() override;
     void TransferFinished(const Link::Outcome& outcome);
+    void ShowSetup();
 
     LocalTime localTime_;
     SetupView* setupView_ = nullptr;

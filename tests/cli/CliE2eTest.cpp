@@ -10,11 +10,13 @@
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <atomic>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
 #include <cstring>
 #include <functional>
+#include <thread>
 #include <tuple>
 
 #include "config/Codec.h"
@@ -258,6 +260,17 @@ INSTANTIATE_TEST_SUITE_P(
                       ReadCase{"EndedByEm", 500, "part.bin", 1, "celou paměť"}),
     [](const auto& info) { return std::string(info.param.name); });
 
+TEST_F(CliE2e, WriteSaysTheFindingsAndWritesAnyway) {
+    StartModule();
+    SetupModel setup = Sample();
+    setup.commandTable[4].smsText = "Světlo";
+    MustSave("twice.json", EncodeSetup(setup));
+    const Outcome write = Kdx17({"write", "--port", port, Path("twice.json")});
+    EXPECT_EQ(write.status, 0) << write.err.toStdString();
+    EXPECT_TRUE(write.err.startsWith("commands[5].sms: upozornění: ")) << write.err.toStdString();
+    EXPECT_EQ(module->Memory(), EncodeSetup(setup));
+}
+
 TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {
     StartModule();
     MustSave("erased.bin", ConfigBuffer(layout::kBufferSize, 0xFF));
@@ -352,6 +365,53 @@ TEST_F(CliE2e, WriteWaitsForTheLinkTest) {
     EXPECT_EQ(write.out, "TEST ERROR\n");
     EXPECT_EQ(module->Memory(), ConfigBuffer(layout::kBufferSize, 0xFF));
 }
+
+// SIGINT or SIGTERM during a write lets it finish; a second one ends it at once.
+struct SignalCase {
+    const char* name;
+    std::vector<int> sent;
+    int status;
+    const char* message;
+    bool whole;  // the module holds the whole image afterwards
+};
+
+class CliWriteSignals : public CliE2e, public ::testing::WithParamInterface<SignalCase> {};
+
+TEST_P(CliWriteSignals, FinishTheWriteUnlessRepeated) {
+    std::atomic<bool> writing = false;
+    VirtualModule::Options options;
+    options.trace = [&writing](bool fromPc, std::uint8_t byte) {
+        if (fromPc && byte == 0x0B) writing = true;  // the write command
+    };
+    StartModule(options);
+    MustSave("sample.bin", EncodeSetup(Sample()));
+    QProcess process;
+    process.start(KDX17_CLI, {"write", "--port", port, Path("sample.bin")});
+    ASSERT_TRUE(process.waitForStarted());
+    // 1 s in, and the write under way however slowly the machine got there.
+    std::this_thread::sleep_for(std::chrono::seconds(1));
+    for (int i = 0; !writing && i < 1000; ++i) {
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+    for (const int number : GetParam().sent) {
+        ::kill(static_cast<pid_t>(process.processId()), number);
+        std::this_thread::sleep_for(std::chrono::milliseconds(100));
+    }
+    ASSERT_TRUE(process.waitForFinished(60000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    EXPECT_EQ(process.exitCode(), GetParam().status) << err.toStdString();
+    EXPECT_TRUE(err.contains(GetParam().message)) << err.toStdString();
+    EXPECT_EQ(module->Memory() == EncodeSetup(Sample()), GetParam().whole);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Cases, CliWriteSignals,
+    ::testing::Values(SignalCase{"Sigint", {SIGINT}, 0, "zápis se dokončí", true},
+                      SignalCase{"Sigterm", {SIGTERM}, 0, "zápis se dokončí", true},
+                      SignalCase{
+                          "Repeated", {SIGINT, SIGTERM}, 1, "zčásti zapsané nastavení", false}),
+    [](const auto& info) { return std::string(info.param.name); });
 
 TEST_F(CliE2e, BadUsageAndMissingPorts) {
     EXPECT_EQ(Kdx17({}).status, 2);

@@ -84,6 +84,27 @@ TEST_F(Files, ShowPrintsTheTablesOfTheWindow) {
     EXPECT_TRUE(shown.contains("Název pageru   KDX-17 :")) << shown.toStdString();
 }
 
+TEST_F(Files, CheckExitsByWhatItFinds) {
+    SetupModel setup = StartSetup();
+    MustSave("default.json", EncodeSetup(setup));
+    setup.commandTable[0].smsText = "ZAP";
+    setup.commandTable[4].smsText = "ZAP";
+    MustSave("twice.bin", EncodeSetup(setup));
+    QString shown;
+    QTextStream out(&shown);
+    EXPECT_EQ(CheckCommand(Path("default.json"), out, err), kExitOk);
+    out.flush();
+    EXPECT_EQ(shown, "");
+    EXPECT_EQ(CheckCommand(Path("twice.bin"), out, err), kExitFindings);
+    out.flush();
+    EXPECT_EQ(shown,
+              "commands[5].sms: upozornění: Stejný text SMS má už příkaz č. 1, modul tyto příkazy "
+              "nerozliší.\n");
+    WriteFile("blank.bin", QByteArray(1024, '\xFF'));
+    EXPECT_EQ(CheckCommand(Path("blank.bin"), out, err), kExitBadUsage);
+    EXPECT_EQ(CheckCommand(Path("none.json"), out, err), kExitBadUsage);
+}
+
 TEST_F(Files, DiffNamesTheChangedFields) {
     SetupModel setup;
     MustSave("a.bin", EncodeSetup(setup));

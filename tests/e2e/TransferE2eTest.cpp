@@ -1,5 +1,6 @@
 // The engine through the Qt serial adapter, its timer and driver, against the virtual module on
 // a pseudo-terminal, in real time.
+#include <linux/serial.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
@@ -25,15 +26,17 @@ using Log = std::vector<std::string>;
 using K = Fault::Kind;
 
 const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart), kOk(messages::kTransferOk),
-    kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed),
+    kRdErr(messages::kReadFailed), kWrErr(messages::kWriteFailed), kPart(messages::kPartlyWritten),
     kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk), kTestErr(messages::kTestError);
 
 // Built here rather than by the platform, so that the tests can look into them.
 struct LinuxParts {
+    explicit LinuxParts(SerialFlags flags)
+        : ownPort_(std::make_unique<QtSerialPort>(nullptr, flags)) {}
     Link::Parts Parts() { return {std::move(ownPort_), std::move(ownTimer_)}; }
 
   private:
-    std::unique_ptr<QtSerialPort> ownPort_ = std::make_unique<QtSerialPort>();
+    std::unique_ptr<QtSerialPort> ownPort_;
     std::unique_ptr<TimerFdTimer> ownTimer_ = std::make_unique<TimerFdTimer>();
 
   public:
@@ -44,8 +47,8 @@ struct LinuxParts {
 // The state on the virtual module's pseudo-terminal, in real time.
 struct LinkRig : LinuxParts, StateRig {
     explicit LinkRig(VirtualModule::Options options, bool openPort = true,
-                     TransferTiming timing = {})
-        : StateRig(Parts(), timing), module(std::move(options)) {
+                     TransferTiming timing = {}, SerialFlags flags = DriverFlags())
+        : LinuxParts(std::move(flags)), StateRig(Parts(), timing), module(std::move(options)) {
         std::string error;
         EXPECT_TRUE(module.Start(&error)) << error;
         if (openPort) {
@@ -108,13 +111,43 @@ TEST(TransferE2eTest, OpeningAPortAsksForLowLatency) {
     VirtualModule module({});
     ASSERT_TRUE(module.Start());
     int asked = -1;
-    QtSerialPort port(nullptr, [&](PortHandle handle) {
-        asked = handle;
-        return true;
-    });
+    QtSerialPort port(nullptr, {[&](PortHandle handle) -> std::optional<int> {
+                                    asked = handle;
+                                    return 0;
+                                },
+                                [](PortHandle, int) { return true; }});
     ASSERT_EQ(port.Open(QString::fromStdString(module.DevicePath())), PortProblem::kNone);
     EXPECT_TRUE(::isatty(asked));  // the open line's own handle
     EXPECT_TRUE(port.LowLatency());
+}
+
+// The driver keeps a port's flags after the program: a probe's close, and the end of a program
+// that has written, give back what the port had.
+TEST(TransferE2eTest, APortHasItsFlagsBackWhenClosed) {
+    for (const bool transfer : {false, true}) {
+        constexpr int kFound = 0x40;
+        int flags = kFound;
+        const SerialFlags store{[&](PortHandle) -> std::optional<int> { return flags; },
+                                [&](PortHandle, int set) {
+                                    flags = set;
+                                    return true;
+                                }};
+        {
+            LinkRig rig({}, /*openPort=*/false, {}, store);
+            ASSERT_EQ(rig.state.link.Open(QString::fromStdString(rig.module.DevicePath())),
+                      PortProblem::kNone);
+            EXPECT_EQ(flags, kFound | ASYNC_LOW_LATENCY);
+            if (transfer) {
+                rig.state.StartWrite();
+                ASSERT_TRUE(rig.RunUntilIdle());
+                EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
+            } else {
+                rig.state.link.Close();
+                EXPECT_EQ(flags, kFound) << "probe";
+            }
+        }
+        EXPECT_EQ(flags, kFound) << (transfer ? "transfer" : "probe");
+    }
 }
 
 TEST(TransferE2eTest, LinkTestWithNoPortFailsAtOnce) {
@@ -199,11 +232,11 @@ INSTANTIATE_TEST_SUITE_P(
              {{K::kDuplicateAnswer, 1}, {K::kEarlyEm, 8}},
              {kRd, kOk, kRdErr},
              8},
-        Case{"WriteNoAnswer", W, {{K::kNoAnswer, 1}}, {kWr, kWrErr}},
-        Case{"WriteLateAnswer", W, {{K::kLateAnswer, 3}}, {kWr, kWrErr}},
-        Case{"WriteDuplicateAnswer", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr}},
-        Case{"WriteWrongAnswer", W, {{K::kWrongAnswer, 4}}, {kWr, kWrErr}},
-        Case{"WriteHangUp", W, {{K::kHangUp, 7}}, {kWr, kWrErr}},
+        Case{"WriteNoAnswer", W, {{K::kNoAnswer, 1}}, {kWr, kWrErr, kPart}},
+        Case{"WriteLateAnswer", W, {{K::kLateAnswer, 3}}, {kWr, kWrErr, kPart}},
+        Case{"WriteDuplicateAnswer", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr, kPart}},
+        Case{"WriteWrongAnswer", W, {{K::kWrongAnswer, 4}}, {kWr, kWrErr, kPart}},
+        Case{"WriteHangUp", W, {{K::kHangUp, 7}}, {kWr, kWrErr, kPart}},
         Case{"WriteEarlyEm", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8},
         Case{"WriteDuplicateAckAbsorbed",
              W,
@@ -215,7 +248,12 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"SlowRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 10ms},
         Case{"SlowWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 10ms},
         Case{"SlowReadDuplicate", R, {{K::kDuplicateAnswer, 5}}, {kRd, kRdErr}, 0, 10ms},
-        Case{"SlowWriteDuplicate", W, {{K::kDuplicateAnswer, 4}}, {kWr, kDup, kWrErr}, 0, 10ms},
+        Case{"SlowWriteDuplicate",
+             W,
+             {{K::kDuplicateAnswer, 4}},
+             {kWr, kDup, kWrErr, kPart},
+             0,
+             10ms},
         // Behind a converter whose latency timer holds every answer up to 16 ms.
         Case{"ConverterRead", R, {{K::kEarlyEm, 8}}, {kRd, kOk, kRdErr}, 8, 500us, 16ms},
         Case{"ConverterWrite", W, {{K::kEarlyEm, 8}}, {kWr, kOk}, 8, 500us, 16ms},
@@ -224,7 +262,7 @@ INSTANTIATE_TEST_SUITE_P(
         Case{"ConverterWriteDuplicate",
              W,
              {{K::kDuplicateAnswer, 4}},
-             {kWr, kDup, kWrErr},
+             {kWr, kDup, kWrErr, kPart},
              0,
              500us,
              16ms}),

@@ -78,6 +78,7 @@ class FakePort : public SerialDevice {
 class Recorder : public SetupView, public LogView, public ProgressDisplay {
   public:
     void CollectIoPanel() override {}
+    void FillCommandTable() override {}
     void ShowSetup() override { ++decoded; }
     void ShowLog(const std::string& text) override {
         // The newest line comes first: "time --> message" and CR LF.

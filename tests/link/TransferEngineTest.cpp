@@ -18,8 +18,8 @@ using Failure = TransferEngine::Failure;
 constexpr std::uint8_t kNak = 0x15;  // a byte the protocol does not expect
 const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart),
     kRaw(messages::kRawWriteStart), kOk(messages::kTransferOk), kRdErr(messages::kReadFailed),
-    kWrErr(messages::kWriteFailed), kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk),
-    kTestErr(messages::kTestError);
+    kWrErr(messages::kWriteFailed), kPart(messages::kPartlyWritten),
+    kDup(messages::kDuplicateReceive), kTestOk(messages::kTestOk), kTestErr(messages::kTestError);
 
 enum class Procedure { kRead, kWrite, kTest };
 
@@ -122,25 +122,35 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         RowCase{"WriteStart", W, {}, {kEtx}, {kWr}, 25},
         RowCase{"Write25Ack", W, {{kAck}}, {kEtx, kWriteCommand}, {kWr}, 35},
-        RowCase{"Write25Silence", W, {{}}, {kEtx}, {kWr, kWrErr}, 0},
+        RowCase{"Write25Silence", W, {{}}, {kEtx}, {kWr, kWrErr, kPart}, 0},
         RowCase{"Write35Ack", W, {{kAck}, {kNak, kAck}}, {kEtx, kWriteCommand, kStx}, {kWr}, 45},
-        RowCase{"Write35OtherByte", W, {{kAck}, {kNak}}, {kEtx, kWriteCommand}, {kWr, kWrErr}, 0},
+        RowCase{"Write35OtherByte",
+                W,
+                {{kAck}, {kNak}},
+                {kEtx, kWriteCommand},
+                {kWr, kWrErr, kPart},
+                0},
         RowCase{"Write45Ack", W, {{kAck}, {kAck}, {kAck}}, kWrOpen, {kWr}, 50},
         RowCase{"Write45Silence",
                 W,
                 {{kAck}, {kAck}, {}},
                 {kEtx, kWriteCommand, kStx},
-                {kWr, kWrErr},
+                {kWr, kWrErr, kPart},
                 0},
         RowCase{
             "Write50Ack", W, {{kAck}, {kAck}, {kAck}, {kAck}}, Plus(kWrOpen, {kStx}), {kWr}, 45},
         RowCase{"Write50Em", W, {{kAck}, {kAck}, {kAck}, {kEm}}, kWrOpen, {kWr, kOk}, 0},
-        RowCase{"Write50OtherByte", W, {{kAck}, {kAck}, {kAck}, {kNak}}, kWrOpen, {kWr, kWrErr}, 0},
+        RowCase{"Write50OtherByte",
+                W,
+                {{kAck}, {kAck}, {kAck}, {kNak}},
+                kWrOpen,
+                {kWr, kWrErr, kPart},
+                0},
         RowCase{"Write50TwoBytes",
                 W,
                 {{kAck}, {kAck}, {kAck}, {kAck, kAck}},
                 kWrOpen,
-                {kWr, kDup, kWrErr},
+                {kWr, kDup, kWrErr, kPart},
                 0},
         RowCase{"Write50Empty", W, {{kAck}, {kAck}, {kAck}, {}}, kWrOpen, {kWr}, 50},
         RowCase{"TestStart", T, {}, {kEtx, kEtx}, {}, 25},
@@ -171,7 +181,7 @@ TEST_P(EmptyPollLimitTest, OneFewerPassesTheLimitFails) {
             EXPECT_EQ(rig.engine.TransferState(), 45);
         } else {
             rig.Step();
-            EXPECT_EQ(rig.log.lines.back(), read ? kRdErr : kWrErr);
+            EXPECT_EQ(rig.log.lines.back(), read ? kRdErr : kPart);
             EXPECT_EQ(rig.outcomes.at(0).failure, Failure::kSilence);
             ExpectIdle(rig);
         }
@@ -290,7 +300,7 @@ TEST_P(LastAnswerTest, DecidesTheWriteAndEtxClosesIt) {
     };
     rig.state.StartWrite();
     module.Run();
-    EXPECT_EQ(rig.log.lines, (Log{kWr, GetParam() == kNak ? kWrErr : kOk}));
+    EXPECT_EQ(rig.log.lines, GetParam() == kNak ? (Log{kWr, kWrErr, kPart}) : (Log{kWr, kOk}));
     EXPECT_EQ(rig.outcomes.at(0).failure,
               GetParam() == kNak ? Failure::kUnexpectedAnswer : Failure::kNone);
     EXPECT_EQ(rig.port.sent.back(), kEtx);
@@ -323,7 +333,7 @@ TEST_P(NoPortTest, FailsAtTheFirstPollWithItsMessage) {
     Start(rig, GetParam());
     EXPECT_EQ(rig.timer.on, GetParam() != T);  // the test fails at once
     rig.Step();
-    const Log expected[] = {{kRd, kRdErr}, {kWr, kWrErr}, {kTestErr}};
+    const Log expected[] = {{kRd, kRdErr}, {kWr, kWrErr, kPart}, {kTestErr}};
     EXPECT_EQ(rig.log.lines, expected[static_cast<int>(GetParam())]);
     ASSERT_EQ(rig.outcomes.size(), 1u);
     EXPECT_EQ(rig.outcomes[0].failure, Failure::kPortClosed);
@@ -452,9 +462,9 @@ INSTANTIATE_TEST_SUITE_P(
     ::testing::Values(
         // a data byte of EM's value: its duplicate is neither missed nor taken for an EM
         TailCase{"ReadDataByte", R, 2, kEm, {kRd, kRdErr}, 0},
-        TailCase{"WriteAck", W, 3, kAck, {kWr, kDup, kWrErr}, 0},
-        TailCase{"WriteEm", W, 3, kEm, {kWr, kDup, kWrErr}, 0},
-        TailCase{"WriteEmFoundAtATick", W, 3, kEm, {kWr, kDup, kWrErr}, 0, false},
+        TailCase{"WriteAck", W, 3, kAck, {kWr, kDup, kWrErr, kPart}, 0},
+        TailCase{"WriteEm", W, 3, kEm, {kWr, kDup, kWrErr, kPart}, 0},
+        TailCase{"WriteEmFoundAtATick", W, 3, kEm, {kWr, kDup, kWrErr, kPart}, 0, false},
         TailCase{"WriteStxAckAbsorbed", W, 2, kAck, {kWr}, 50}),
     [](const auto& info) { return std::string(info.param.name); });
 

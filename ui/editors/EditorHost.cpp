@@ -45,11 +45,16 @@ void EditorHost::Grid2DoubleClick(int row, int col) {
     if (col == kNumberColumn) {
         editTarget_ = EditTarget::PhoneNumber;
         OpenTextEditor(row);
-    } else if (col > kNumberColumn && col <= kLastFlagColumn) {
-        std::string& flag = setup_.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
-        flag = ToggledFlag(flag);
-        if (views_.showPhoneList) views_.showPhoneList();
+    } else {
+        Grid2SpacePress(row, col);
     }
+}
+
+void EditorHost::Grid2SpacePress(int row, int col) {
+    if (row < 1 || row > kPhoneEntries || col <= kNumberColumn || col > kLastFlagColumn) return;
+    std::string& flag = setup_.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
+    flag = ToggledFlag(flag);
+    if (views_.showPhoneList) views_.showPhoneList();
 }
 
 void EditorHost::Grid3DoubleClick(int row) {

@@ -30,6 +30,7 @@ class EditorHost {
     void Grid1DoubleClick(int row);           // the command row editor for that row
     void Grid2DoubleClick(int row, int col);  // number: the text editor; flag: toggle it
     void Grid3DoubleClick(int row);           // the text editor for that message text
+    void Grid2SpacePress(int row, int col);   // flag: toggle it, as a double-click does
 
     // The open editors, or nullptr.
     Form2* CommandEditor() const;

@@ -1,6 +1,7 @@
 #include "ui/editors/EditorWidgets.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -65,6 +66,22 @@ void ShowInFront(QWidget& window) {
         window.raise();
     }
     window.activateWindow();
+}
+
+bool PressForKey(const QKeyEvent& event, QWidget& window, QPushButton& save, QPushButton& back) {
+    // The repeats of a held Enter that opened this window from a grid come here too.
+    if (event.isAutoRepeat()) return false;
+    QPushButton* pressed = nullptr;
+    if (event.key() == Qt::Key_Return || event.key() == Qt::Key_Enter) {
+        pressed = qobject_cast<QPushButton*>(window.focusWidget());
+        if (!pressed) pressed = &save;
+    } else if (event.key() == Qt::Key_Escape) {
+        pressed = &back;
+    } else {
+        return false;
+    }
+    pressed->click();
+    return true;
 }
 
 }  // namespace kdx::editors

@@ -3,6 +3,7 @@
 #include <QColor>
 
 class QFrame;
+class QKeyEvent;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -29,5 +30,9 @@ void SetTextWhole(QLineEdit& edit, const QString& text);
 
 // Shows the window without blocking the others, or brings it to the front when it is open.
 void ShowInFront(QWidget& window);
+
+// A key that the focused control left to its window: Enter presses save (or the focused button,
+// as in a dialog), Escape presses back. False for any other key, and for a held key's repeats.
+bool PressForKey(const QKeyEvent& event, QWidget& window, QPushButton& save, QPushButton& back);
 
 }  // namespace kdx::editors

@@ -166,6 +166,10 @@ bool Form2::event(QEvent* event) {
     return QWidget::event(event);
 }
 
+void Form2::keyPressEvent(QKeyEvent* event) {
+    if (!PressForKey(*event, *this, *Command1, *Command2)) QWidget::keyPressEvent(event);
+}
+
 bool Form2::eventFilter(QObject* watched, QEvent* event) {
     const QEvent::Type type = event->type();
     if (watched == Combo1 && type == QEvent::FocusIn) {

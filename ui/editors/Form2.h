@@ -48,6 +48,7 @@ class Form2 : public QWidget {
 
   protected:
     bool event(QEvent* event) override;
+    void keyPressEvent(QKeyEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

@@ -1,6 +1,7 @@
 #include "ui/editors/Form3.h"
 
 #include <QFrame>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -58,6 +59,10 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Save);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
+}
+
+void Form3::keyPressEvent(QKeyEvent* event) {
+    if (!PressForKey(*event, *this, *Command1, *Command2)) QWidget::keyPressEvent(event);
 }
 
 std::string* Form3::Entry() const {

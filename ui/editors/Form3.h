@@ -37,6 +37,9 @@ class Form3 : public QWidget {
     QPushButton* const Command1;  // "Uložit"
     QPushButton* const Command2;  // "Zpět"
 
+  protected:
+    void keyPressEvent(QKeyEvent* event) override;
+
   private:
     std::string* Entry() const;  // nullptr for a row outside the list
     void Save();

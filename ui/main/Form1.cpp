@@ -7,22 +7,20 @@
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QSignalBlocker>
 #include <QSlider>
 #include <QStatusBar>
 #include <QValidator>
 #include <algorithm>
-#include <climits>
-#include <cstdint>
 
 #include "config/BufferText.h"
 #include "link/LogMessages.h"
-#include "link/qt/Platform.h"
 #include "state/Module10.h"
 #include "ui/common/Metrics.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/Frame.h"
 #include "ui/main/Grid.h"
+#include "ui/main/IoPanel.h"
+#include "ui/main/PortChooser.h"
 #include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
 #include "ui/main/Texts.h"
@@ -34,8 +32,6 @@ constexpr int kLinkTab = 3;  // "PC <--> GSM Pager", in front at start
 constexpr int kProgressMax = 1026;
 constexpr int kSliderMax = 25;  // seconds
 constexpr int kSliderPage = 5;
-constexpr int kTenthsPerSecond = 10;
-constexpr int kInsensitivityAtZero = 1;  // slider position 0 stands for 0.1 s
 constexpr int kSysMax = 255;
 constexpr int kSysLength = 3;
 constexpr int kCreditCodeLength = 16;  // the field's width in the module's memory
@@ -90,33 +86,31 @@ QPushButton* MakeOutputButton(QWidget* parent) {
     return button;
 }
 
-// A caption read as a number: its leading integer, 0 when it has none.
-int CaptionValue(const QString& caption) {
-    return LeadingNumber(caption.trimmed().toStdString(), INT_MIN, INT_MAX);
-}
-
-int SliderPosition(int insensitivity) {
-    return insensitivity == kInsensitivityAtZero ? 0 : insensitivity / kTenthsPerSecond;
-}
-
-std::int16_t Insensitivity(const QSlider* slider) {
-    const int position = slider->value();
-    return static_cast<std::int16_t>(position == 0 ? kInsensitivityAtZero
-                                                   : position * kTenthsPerSecond);
-}
-
 QString Q(const std::string& text) { return QString::fromStdString(text); }
 
 }  // namespace
 
 Form1::Form1(Module10& state, PortMap ports, QWidget* parent)
-    : QWidget(parent), state_(state), ports_(std::move(ports)) {
+    : Form1(state, nullptr, std::move(ports), parent) {}
+
+Form1::Form1(Module10& state, PortSource& ports, QWidget* parent)
+    : Form1(state, &ports, PortMap(QStringList()), parent) {}
+
+// Without a source, the fixed list stands for one.
+Form1::Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent)
+    : QWidget(parent), state_(state) {
     editors_ = std::make_unique<EditorHost>(
         state_.setup,
         EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
                     [this] { ShowMessageTexts(); }},
         this);
     BuildLayout();
+    ioPanel_ = new IoPanel(
+        state_.setup,
+        {Command8, Command9, Command10, Option7, Option8, Option10, Option9, in1, in2}, this);
+    if (!source) source = new FixedPorts(std::move(ports), this);
+    portChooser_ = new PortChooser(
+        state_, *source, {Option1, Option2, Option3, Option4, Option5, Option6}, portOpened, this);
     Connect();
     StartUp();
 }
@@ -237,17 +231,6 @@ void Form1::BuildLayout() {
 void Form1::Connect() {
     connect(Check1, &QCheckBox::clicked, this, &Form1::Check1Click);
     connect(Check2, &QCheckBox::clicked, this, &Form1::Check2Click);
-    for (QPushButton* button : {Command8, Command9, Command10}) {
-        connect(button, &QPushButton::clicked, this, [this, button] { OutputButtonClick(button); });
-    }
-    // clicked comes from the user only (mouse, keyboard); a selection made by code is silent.
-    for (QRadioButton* option : {Option7, Option8, Option9, Option10}) {
-        connect(option, &QRadioButton::clicked, this, &Form1::CollectIoPanel);
-    }
-    // ShowIoPanel blocks the sliders' signals while it moves them.
-    for (QSlider* slider : {in1, in2}) {
-        connect(slider, &QSlider::valueChanged, this, &Form1::CollectIoPanel);
-    }
     connect(sys, &QLineEdit::textEdited, this,
             [this](const QString& text) { state_.setup.sysValue = text.toStdString(); });
     connect(kredit, &QLineEdit::textEdited, this,
@@ -259,11 +242,10 @@ void Form1::Connect() {
             [this](int row, int) { editors_->Grid1DoubleClick(row); });
     connect(grid2, &Grid::DblClick, this,
             [this](int row, int col) { editors_->Grid2DoubleClick(row, col); });
+    connect(grid2, &Grid::SpacePress, this,
+            [this](int row, int col) { editors_->Grid2SpacePress(row, col); });
     connect(grid3, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid3DoubleClick(row); });
-    for (int k = 1; k <= kPortCount; ++k) {
-        connect(PortOption(k), &QRadioButton::clicked, this, &Form1::OpenSelectedPort);
-    }
     connect(Command1, &QPushButton::clicked, this, [this] { state_.StartRead(); });
     connect(Command2, &QPushButton::clicked, this, [this] { state_.StartWrite(); });
     connect(Command3, &QPushButton::clicked, this, [this] { state_.StartTest(); });
@@ -283,9 +265,9 @@ void Form1::StartUp() {
     InitGrids();
     state_.ResetCommandTable();
     state_.ResetMessageTexts();
-    ShowOutputState(Command8, 0);
-    ShowOutputState(Command9, 0);
-    ShowOutputState(Command10, 0);
+    IoPanel::ShowOutputState(Command8, 0);
+    IoPanel::ShowOutputState(Command9, 0);
+    IoPanel::ShowOutputState(Command10, 0);
     // The buttons now read "0" while the byte was collected from "1": collect again, so that a
     // write right after start stores what the user sees (0x7C).
     CollectIoPanel();
@@ -314,10 +296,11 @@ void Form1::InitGrids() {
         grid3->SetTextMatrix(r, 0, texts::kTextRowTitles[r - 1]);
 }
 
-void Form1::ShowCommandTable() {
+void Form1::ShowCommandTable() { state_.ShowCommandTable(); }
+
+void Form1::FillCommandTable() {
     for (int i = 0; i < kCommandRows; ++i) {
-        CommandRow& row = state_.setup.commandTable[static_cast<std::size_t>(i)];
-        if (row.time.empty()) row.time = "0";  // an empty time shows, and stays, as "0"
+        const CommandRow& row = state_.setup.commandTable[static_cast<std::size_t>(i)];
         grid1->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid1->SetTextMatrix(i + 1, 1, ' ' + Q(row.smsText));
         for (int c = 2; c < grid1->Cols(); ++c) grid1->SetTextMatrix(i + 1, c, Q(row.Cell(c - 1)));
@@ -340,37 +323,9 @@ void Form1::ShowMessageTexts() {
     }
 }
 
-void Form1::CollectIoPanel() {
-    std::uint8_t outputs = 0xFF;
-    if (CaptionValue(Command8->text()) == 0) outputs &= ~kOutputBitRele1;
-    if (CaptionValue(Command9->text()) == 0) outputs &= ~kOutputBitRele2;
-    if (CaptionValue(Command10->text()) == 0) outputs &= ~kOutputBitBypass;
-    SetupModel& setup = state_.setup;
-    setup.outputDefaults = outputs;
-    setup.inputSettings.in1Polarity = Option7->isChecked() ? 0 : 1;
-    setup.inputSettings.in2Polarity = Option10->isChecked() ? 0 : 1;
-    setup.inputSettings.in1Insensitivity = Insensitivity(in1);
-    setup.inputSettings.in2Insensitivity = Insensitivity(in2);
-}
+void Form1::CollectIoPanel() { ioPanel_->CollectIoPanel(); }
 
-void Form1::ShowIoPanel() {
-    const SetupModel& setup = state_.setup;
-    ShowOutputState(Command8, setup.outputDefaults & kOutputBitRele1 ? 1 : 0);
-    ShowOutputState(Command9, setup.outputDefaults & kOutputBitRele2 ? 1 : 0);
-    ShowOutputState(Command10, setup.outputDefaults & kOutputBitBypass ? 1 : 0);
-    (setup.inputSettings.in1Polarity != 0 ? Option8 : Option7)->setChecked(true);
-    (setup.inputSettings.in2Polarity != 0 ? Option9 : Option10)->setChecked(true);
-    const QSignalBlocker block1(in1);
-    const QSignalBlocker block2(in2);
-    in1->setValue(SliderPosition(setup.inputSettings.in1Insensitivity));
-    in2->setValue(SliderPosition(setup.inputSettings.in2Insensitivity));
-}
-
-void Form1::ShowOutputState(QPushButton* button, int v) {
-    const int shown = CaptionValue(button->text());
-    if (v == 0 && shown == 1) button->setText(texts::kOff);
-    if (v == 1 && shown == 0) button->setText(texts::kOn);
-}
+void Form1::ShowIoPanel() { ioPanel_->ShowIoPanel(); }
 
 void Form1::ShowHeldValues() {
     sys->setText(Q(state_.setup.sysValue));
@@ -382,47 +337,17 @@ void Form1::LogMessage(const QString& message) { state_.LogMessage(message.toStd
 
 void Form1::ShowSetup() {
     ShowHeldValues();
-    ShowCommandTable();
+    FillCommandTable();
     ShowPhoneList();
     ShowMessageTexts();
     ShowIoPanel();
 }
 
-QRadioButton* Form1::PortOption(int k) const {
-    QRadioButton* const options[] = {Option1, Option2, Option3, Option4, Option5, Option6};
-    return options[k - 1];
-}
+void Form1::ProbePorts() { portChooser_->ProbePorts(); }
 
-void Form1::ProbePorts() {
-    for (int k = 1; k <= kPortCount; ++k) PortOption(k)->setEnabled(true);
-    // A port that can be opened and closed again is usable; the probe leaves it closed. A
-    // greyed one says why in its tooltip.
-    for (int k = 1; k <= kPortCount; ++k) {
-        const QString device = ports_.Device(k);
-        const PortProblem problem = state_.link.Open(device);
-        if (problem == PortProblem::kNone) {
-            state_.link.Close();
-            PortOption(k)->setToolTip(device);
-            continue;
-        }
-        PortOption(k)->setEnabled(false);
-        PortOption(k)->setToolTip(device.isEmpty() ? texts::kNoDevice
-                                                   : device + ": " + PortProblemText(problem));
-    }
-}
+void Form1::OpenSelectedPort() { portChooser_->OpenSelectedPort(); }
 
-void Form1::OpenSelectedPort() {
-    if (portOpened) state_.link.Close();
-    for (int k = 1; k <= kPortCount; ++k) {
-        if (!PortOption(k)->isChecked()) continue;
-        // A port gone or taken since the probe: say so; the transfers then fail on their own.
-        if (state_.link.Open(ports_.Device(k)) != PortProblem::kNone) {
-            LogMessage(QString(texts::kPortOpenFailed).arg(texts::kPortNames[k - 1]));
-            return;
-        }
-    }
-    portOpened = 1;
-}
+void Form1::RefreshPorts() { portChooser_->RefreshPorts(); }
 
 void Form1::Check1Click() {
     if (Check1->checkState() == Qt::Checked) sys->setReadOnly(false);
@@ -437,15 +362,6 @@ void Form1::Check2Click() {
     if (Check2->checkState() == Qt::Unchecked) {
         for (QWidget* tool : tools) tool->hide();
     }
-}
-
-void Form1::OutputButtonClick(QPushButton* button) {
-    if (button->text() == texts::kOn) {
-        ShowOutputState(button, 0);
-    } else if (button->text() == texts::kOff) {
-        ShowOutputState(button, 1);
-    }
-    CollectIoPanel();
 }
 
 void Form1::BuffToWin() {

@@ -3,7 +3,7 @@
 #include <QWidget>
 #include <memory>
 
-#include "link/qt/PortMap.h"
+#include "link/qt/PortSource.h"
 #include "state/Module10.h"
 
 class QCheckBox;
@@ -20,6 +20,8 @@ namespace kdx {
 
 class EditorHost;
 class Grid;
+class IoPanel;
+class PortChooser;
 class TabControl;
 class TextBox;
 
@@ -32,12 +34,15 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
   public:
     // ports names the devices behind COM1 to COM6 (the machine's own unless a test says else).
     explicit Form1(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    // The port options follow the devices that come and go; the source must outlive the window.
+    Form1(Module10& state, PortSource& ports, QWidget* parent = nullptr);
     ~Form1() override;
 
     // Column widths and titles of the three grids.
     void InitGrids();
 
-    // Refill the grids from the setup; an empty command time becomes "0" in the setup too.
+    // Refill the grids from the setup. The command table goes through the state, which turns an
+    // empty time into "0" in the setup first.
     void ShowCommandTable();
     void ShowPhoneList();
     void ShowMessageTexts();
@@ -46,8 +51,6 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void CollectIoPanel() override;
     // Setup -> panel, running none of the panel's handlers.
     void ShowIoPanel();
-    // v = 0 turns a button reading 1 to "0", v = 1 a button reading 0 to "1"; else nothing.
-    static void ShowOutputState(QPushButton* button, int v);
     // Setup -> sys, kredit and udrzeni, the values the setup shares with those controls.
     void ShowHeldValues();
     // The whole setup into the grids, the panel and those three controls, after a decoding.
@@ -60,6 +63,8 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void ProbePorts();
     // Opens the chosen port, closing the one open before (also the same one).
     void OpenSelectedPort();
+    // Every port probed again but the open one, also those greyed as in use.
+    void RefreshPorts();
 
     QLabel* Label3;  // title
     QLabel* Label4;  // subtitle
@@ -129,23 +134,24 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     EditorHost& Editors() { return *editors_; }
 
   private:
+    Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent);
     void BuildLayout();
     void Connect();
     void StartUp();
 
     void Check1Click();
     void Check2Click();
-    void OutputButtonClick(QPushButton* button);
     void BuffToWin();
     void WinToBuff();
-    QRadioButton* PortOption(int k) const;  // Option1 to Option6
 
+    void FillCommandTable() override;
     void ShowLog(const std::string& text) override;
     void ShowProgress(int value) override;
 
     Module10& state_;
-    PortMap ports_;
     std::unique_ptr<EditorHost> editors_;
+    IoPanel* ioPanel_ = nullptr;
+    PortChooser* portChooser_ = nullptr;
     Module10::Attachment attachment_{state_.Attach(*this, *this, *this)};
 };
 

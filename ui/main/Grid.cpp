@@ -3,6 +3,7 @@
 #include <QAbstractButton>
 #include <QEvent>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QMouseEvent>
 #include <QStyleOptionHeader>
 #include <QStylePainter>
@@ -90,6 +91,18 @@ void Grid::SetColAlignment(int col, Qt::Alignment alignment) {
 
 int Grid::Row() const { return currentRow() >= 0 ? currentRow() + 1 : 1; }
 int Grid::Col() const { return currentColumn() >= 0 ? currentColumn() + 1 : 1; }
+
+void Grid::keyPressEvent(QKeyEvent* event) {
+    // A held key would open and close, or set and clear, over and over.
+    const int key = event->key();
+    if (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_F2) {
+        if (!event->isAutoRepeat()) emit DblClick(Row(), Col());
+    } else if (key == Qt::Key_Space && event->modifiers() == Qt::NoModifier) {
+        if (!event->isAutoRepeat()) emit SpacePress(Row(), Col());
+    } else {
+        QTableWidget::keyPressEvent(event);
+    }
+}
 
 void Grid::mousePressEvent(QMouseEvent* event) {
     QTableWidget::mousePressEvent(event);

@@ -34,9 +34,13 @@ class Grid : public QTableWidget {
   signals:
     // The user double-clicked a data cell; row and col name the current cell, the one the
     // first click of the double-click picked, even if the second click landed on a neighbour.
+    // Enter or F2 on the current cell sends it too, so the keyboard reaches the same handlers.
     void DblClick(int row, int col);
+    // Space on the current cell: for the cells that a double-click switches in place.
+    void SpacePress(int row, int col);
 
   protected:
+    void keyPressEvent(QKeyEvent* event) override;
     void mousePressEvent(QMouseEvent* event) override;
     void mouseDoubleClickEvent(QMouseEvent* event) override;
     void changeEvent(QEvent* event) override;

@@ -1,5 +1,6 @@
 #include "ui/main/MainWindow.h"
 
+#include <QCloseEvent>
 #include <QDir>
 #include <QDragEnterEvent>
 #include <QDropEvent>
@@ -12,8 +13,10 @@
 #include <QMimeData>
 
 #include "config/Codec.h"
+#include "config/SetupCheck.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
+#include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Texts.h"
 
@@ -39,7 +42,13 @@ QString FilterEnding(const QString& filter) {
 }  // namespace
 
 MainWindow::MainWindow(Module10& state, PortMap ports, QWidget* parent)
-    : QMainWindow(parent), state_(state), form_(new Form1(state, std::move(ports), this)) {
+    : MainWindow(state, new Form1(state, std::move(ports)), parent) {}
+
+MainWindow::MainWindow(Module10& state, PortSource& ports, QWidget* parent)
+    : MainWindow(state, new Form1(state, ports), parent) {}
+
+MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
+    : QMainWindow(parent), state_(state), form_(form) {
     setCentralWidget(form_);
     setWindowTitle(form_->windowTitle());
     QIcon icon;
@@ -55,6 +64,14 @@ MainWindow::MainWindow(Module10& state, PortMap ports, QWidget* parent)
     file->addSeparator();
     quitAction = file->addAction(texts::kMenuQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                                  &QWidget::close);
+    // The ports have a menu of their own: they are no file, and the window's frame of them is
+    // "PORT" too.
+    QMenu* port = menuBar()->addMenu(texts::kMenuPort);
+    refreshPortsAction = port->addAction(texts::kMenuRefreshPorts, QKeySequence(Qt::Key_F5), form_,
+                                         &Form1::RefreshPorts);
+    QMenu* tools = menuBar()->addMenu(texts::kMenuTools);
+    checkAction = tools->addAction(texts::kMenuCheck, QKeySequence(Qt::CTRL | Qt::Key_K), this,
+                                   &MainWindow::Check);
     QMenu* help = menuBar()->addMenu(texts::kMenuHelp);
     aboutAction = help->addAction(texts::kMenuAbout, this, &MainWindow::About);
 
@@ -84,7 +101,6 @@ bool MainWindow::OpenFile(const QString& path) {
 }
 
 bool MainWindow::SaveFile(const QString& path) {
-    state_.EncodeSetup();
     FileError error;
     if (!SaveSetup(path, state_.setup, error)) {
         state_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());
@@ -127,6 +143,26 @@ void MainWindow::SaveAs() {
 
 void MainWindow::About() {
     QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+}
+
+void MainWindow::Check() {
+    if (!check_) check_ = new CheckDialog(*form_, this);
+    check_->Fill(CheckSetup(state_.setup));
+    check_->show();
+    check_->raise();
+    check_->activateWindow();
+}
+
+// A write cut off would leave the module half old, half new: the window stays until the write
+// has ended, whether it succeeds or fails. A read or a test changes nothing in the module and
+// ends with the window.
+void MainWindow::closeEvent(QCloseEvent* event) {
+    if (!state_.Writing()) return event->accept();
+    event->ignore();
+    if (closeAfterWrite_) return;
+    closeAfterWrite_ = true;
+    state_.LogMessage(texts::kCloseAfterWrite);
+    connect(&state_.link, &Link::Finished, this, &QWidget::close, Qt::SingleShotConnection);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

@@ -3,12 +3,13 @@
 #include <QFileDialog>
 #include <QMainWindow>
 
-#include "link/qt/PortMap.h"
+#include "link/qt/PortSource.h"
 
 class QAction;
 
 namespace kdx {
 
+class CheckDialog;
 class Form1;
 class Module10;
 
@@ -19,6 +20,8 @@ class MainWindow : public QMainWindow {
     Q_OBJECT
   public:
     explicit MainWindow(Module10& state, PortMap ports = PortMap(), QWidget* parent = nullptr);
+    // The port options follow the devices that come and go; the source must outlive the window.
+    MainWindow(Module10& state, PortSource& ports, QWidget* parent = nullptr);
 
     Form1& Client() const { return *form_; }
 
@@ -26,28 +29,38 @@ class MainWindow : public QMainWindow {
     // nothing and the log says why; an accepted one becomes the buffer and the setup, shown as
     // after a read. False when refused.
     bool OpenFile(const QString& path);
-    // The setup, encoded into the buffer as "setup to buffer" does, saved safely; the log says
-    // how it went. False when the file could not be written (an old one is left as it was).
+    // The setup, saved safely; the log says how it went. The buffer keeps what was last put
+    // into it (a read, "setup to buffer", the text window). False when the file could not be
+    // written (an old one is left as it was).
     bool SaveFile(const QString& path);
 
     QAction* openAction;
     QAction* saveAsAction;
     QAction* quitAction;
+    QAction* refreshPortsAction;
+    QAction* checkAction;
     QAction* aboutAction;
 
   protected:
+    // Closing waits for a running write to end (any way: Konec, Ctrl+Q, the title bar).
+    void closeEvent(QCloseEvent* event) override;
     void dragEnterEvent(QDragEnterEvent* event) override;
     void dropEvent(QDropEvent* event) override;
 
   private:
+    MainWindow(Module10& state, Form1* form, QWidget* parent);
     QString AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
                        QString* chosenFilter = nullptr);
     void Open();
     void SaveAs();
     void About();
+    // Checks the setup as it is now; the findings' dialog stays open beside the window.
+    void Check();
 
     Module10& state_;
     Form1* form_;
+    CheckDialog* check_ = nullptr;  // made on first use
+    bool closeAfterWrite_ = false;
 };
 
 }  // namespace kdx

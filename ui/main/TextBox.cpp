@@ -1,5 +1,8 @@
 #include "ui/main/TextBox.h"
 
+#include <QPainter>
+#include <QStyleOptionFocusRect>
+
 namespace kdx {
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
@@ -9,5 +12,26 @@ const QString kLf = QStringLiteral("\n");
 QString TextBox::Text() const { return toPlainText().replace(kLf, kCrLf); }
 
 void TextBox::SetText(const QString& text) { setPlainText(QString(text).replace(kCrLf, kLf)); }
+
+void TextBox::paintEvent(QPaintEvent* event) {
+    QPlainTextEdit::paintEvent(event);
+    if (!hasFocus()) return;
+    QStyleOptionFocusRect focus;
+    focus.initFrom(this);
+    focus.rect = viewport()->rect();
+    QPainter painter(viewport());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &focus, &painter, this);
+}
+
+// The text's own repaint on a focus change covers the caret at most.
+void TextBox::focusInEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusInEvent(event);
+    viewport()->update();
+}
+
+void TextBox::focusOutEvent(QFocusEvent* event) {
+    QPlainTextEdit::focusOutEvent(event);
+    viewport()->update();
+}
 
 }  // namespace kdx

@@ -6,7 +6,8 @@
 namespace kdx {
 
 // A multi-line text box whose text separates its lines with CR LF, as the log and the buffer
-// text window store them; every line break the box shows is one CR LF of the text.
+// text window store them; every line break the box shows is one CR LF of the text. It marks
+// its focus as the style marks a focused button's: a read-only box has no caret to show it.
 class TextBox : public QPlainTextEdit {
     Q_OBJECT
 
@@ -15,6 +16,11 @@ class TextBox : public QPlainTextEdit {
 
     QString Text() const;
     void SetText(const QString& text);
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void focusInEvent(QFocusEvent* event) override;
+    void focusOutEvent(QFocusEvent* event) override;
 };
 
 }  // namespace kdx

@@ -9,17 +9,23 @@ namespace kdx::texts {
 inline constexpr const char* kDecodeFailed = "chyba dekodovani!";
 inline constexpr const char* kPortOpenFailed = "chyba otevreni portu %1!";  // %1: "COMk"
 inline constexpr const char* kNoDevice = "žádné zařízení";
+inline constexpr const char* kPortGone = "port %1 není dostupný";  // %1: "COMk"
 inline constexpr const char* kOpened = "otevřen soubor %1";
 inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1: the file and why
 inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";
 inline constexpr const char* kSaved = "uloženo do souboru %1";
 inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
+inline constexpr const char* kCloseAfterWrite = "okno se zavře po skončení zápisu";
 
 // Menu bar and its dialogs.
 inline constexpr const char* kMenuFile = "Soubor";
 inline constexpr const char* kMenuOpen = "Otevřít…";
 inline constexpr const char* kMenuSaveAs = "Uložit jako…";
 inline constexpr const char* kMenuQuit = "Konec";
+inline constexpr const char* kMenuPort = "Port";
+inline constexpr const char* kMenuRefreshPorts = "Obnovit porty";
+inline constexpr const char* kMenuTools = "Nástroje";
+inline constexpr const char* kMenuCheck = "Zkontrolovat nastavení";
 inline constexpr const char* kMenuHelp = "Nápověda";
 inline constexpr const char* kMenuAbout = "O programu";
 inline constexpr const char* kOpenTitle = "Otevřít nastavení";
@@ -28,6 +34,13 @@ inline constexpr const char* kFilterAll = "Soubory nastavení (*.json *.bin *.tx
 inline constexpr const char* kFilterJson = "Nastavení (*.json)";
 inline constexpr const char* kFilterBin = "Obraz paměti (*.bin)";
 inline constexpr const char* kFilterTxt = "Obraz paměti jako text (*.txt)";
+inline constexpr const char* kCheckAllRight = "Nastavení je v pořádku.";
+inline constexpr const char* kCheckHint =
+    "Dvojklikem nebo klávesou Enter ukážete položku v okně. Chyba: modul dostane něco jiného, "
+    "než ukazují tabulky. Upozornění: dostane to, ale nejspíš to nebude fungovat.";
+inline constexpr const char* kCheckField = "Položka";
+inline constexpr const char* kCheckLevel = "Úroveň";
+inline constexpr const char* kCheckSentence = "Popis";
 inline constexpr const char* kAboutText =
     "<p><b>KDX-17 setup</b> %1</p>"
     "<p>Nastavení GSM pageru a reléového modulu KDX-17 přes převodník PC-VORTEL: čtení a zápis "

@@ -29,15 +29,22 @@ PortProblem ProblemOf(const QSerialPort& port, const QString& deviceName) {
 
 }  // namespace
 
-bool RequestLowLatency(PortHandle handle) {
-    serial_struct serial{};
-    if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return false;  // not a serial driver
-    serial.flags |= ASYNC_LOW_LATENCY;
-    return ::ioctl(handle, TIOCSSERIAL, &serial) == 0;
+SerialFlags DriverFlags() {
+    return {[](PortHandle handle) -> std::optional<int> {
+                serial_struct serial{};
+                if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return {};  // not a serial driver
+                return serial.flags;
+            },
+            [](PortHandle handle, int flags) {
+                serial_struct serial{};
+                if (::ioctl(handle, TIOCGSERIAL, &serial) != 0) return false;
+                serial.flags = flags;
+                return ::ioctl(handle, TIOCSSERIAL, &serial) == 0;
+            }};
 }
 
-QtSerialPort::QtSerialPort(QObject* parent, LowLatencyRequest requestLowLatency)
-    : SerialDevice(parent), requestLowLatency_(std::move(requestLowLatency)) {
+QtSerialPort::QtSerialPort(QObject* parent, SerialFlags flags)
+    : SerialDevice(parent), flags_(std::move(flags)) {
     connect(&port_, &QSerialPort::readyRead, this, &QtSerialPort::BytesArrived);
     // Queued: the error may come from inside a write or read of the port itself, which must not
     // see the port closed under it.
@@ -58,14 +65,20 @@ PortProblem QtSerialPort::Open(const QString& deviceName) {
         port_.clearError();
         return problem;
     }
-    lowLatency_ = requestLowLatency_(port_.handle());
+    // The flag outlives the program in the driver: Close gives back what was found.
+    foundFlags_ = flags_.get(port_.handle());
+    lowLatency_ = foundFlags_ && flags_.set(port_.handle(), *foundFlags_ | ASYNC_LOW_LATENCY);
     if (!port_.setRequestToSend(true)) port_.clearError();  // no modem lines: harmless
     return PortProblem::kNone;
 }
 
+QtSerialPort::~QtSerialPort() { Close(); }
+
 void QtSerialPort::Close() {
+    if (port_.isOpen() && lowLatency_) flags_.set(port_.handle(), *foundFlags_);
     if (port_.isOpen()) port_.close();
     port_.clearError();
+    foundFlags_.reset();
     lowLatency_ = false;
 }
 

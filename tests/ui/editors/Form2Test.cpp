@@ -40,7 +40,7 @@ struct LoadCase {
 };
 
 // How the test leaves the output field after retyping it.
-enum class Leave { Tab, ClickSave, ClickSaveWithoutFocus };
+enum class Leave { Tab, ClickSave, ClickSaveWithoutFocus, Enter };
 struct RegroupCase {
     const char *output, *action, *typed;
     Leave leave;
@@ -155,6 +155,8 @@ class Form2Test : public QObject {
             << RegroupCase{"RELE1", "IMPULS", "SYSTEM", Leave::ClickSave, "", true};
         QTest::newRow("save click without focus regroups first")
             << RegroupCase{"SYSTEM", "RESET", "BYPASS", Leave::ClickSaveWithoutFocus, "", false};
+        QTest::newRow("Enter saves, regrouping first")
+            << RegroupCase{"RELE1", "IMPULS", "SYSTEM", Leave::Enter, "", true};
     }
     void regroupsOnLeavingTheOutputField() {
         QFETCH(RegroupCase, c);
@@ -172,7 +174,11 @@ class Form2Test : public QObject {
         }
         // Where a click takes no focus (as on some platforms), the save must regroup itself.
         if (c.leave == Leave::ClickSaveWithoutFocus) form->Command1->setFocusPolicy(Qt::NoFocus);
-        Click(form->Command1);
+        if (c.leave == Leave::Enter) {
+            QTest::keyClick(form->Combo1, Qt::Key_Return);
+        } else {
+            Click(form->Command1);
+        }
         QCOMPARE(refreshes, 1);
         QCOMPARE(rowAtRefresh.output, std::string(c.typed));
         QCOMPARE(rowAtRefresh.action, std::string(c.newAction));
@@ -252,14 +258,27 @@ class Form2Test : public QObject {
         QTRY_VERIFY(!form);
     }
 
+    // Escape, and Enter on a focused "Zpět", press it as a click does.
+    void backDropsEverything_data() {
+        QTest::addColumn<Qt::Key>("key");  // Qt::Key_unknown: a click
+        QTest::newRow("click") << Qt::Key_unknown;
+        QTest::newRow("Escape") << Qt::Key_Escape;
+        QTest::newRow("Enter on Zpět") << Qt::Key_Return;
+    }
     void backDropsEverything() {
+        QFETCH(Qt::Key, key);
         const kdx::SetupModel before = setup;
         Open(3);
         form->Text2->setFocus();
         QTest::keyClicks(form->Text2, "VYP");
         PressTab();
         Retype(form->Combo1, "RELE1");
-        Click(form->Command2);
+        if (key == Qt::Key_unknown) {
+            Click(form->Command2);
+        } else {
+            if (key == Qt::Key_Return) form->Command2->setFocus();
+            QTest::keyClick(QApplication::focusWidget(), key);
+        }
         QTRY_VERIFY(!form);
         QCOMPARE(refreshes, 0);
         QVERIFY(setup == before);

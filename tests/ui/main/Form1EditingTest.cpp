@@ -3,6 +3,7 @@
 #include <QApplication>
 #include <QCheckBox>
 #include <QComboBox>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -47,6 +48,14 @@ class Form1EditingTest : public QObject {
         QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, at);
     }
 
+    // The keyboard's way to a cell: pick it as the arrow keys would, then press the key.
+    void PressOnCell(Grid* grid, int row, int col, Qt::Key key) {
+        form->SSTab1->setCurrentWidget(grid->parentWidget());
+        grid->setFocus();
+        grid->setCurrentCell(row - 1, col - 1);
+        QTest::keyClick(grid, key);
+    }
+
     QString LatestLog() const { return Lines(form->Text2->Text()).first().section(" --> ", 1); }
 
     void ClickDebug(QPushButton* button) { test::ClickDebugButton(*form, button); }
@@ -61,21 +70,41 @@ class Form1EditingTest : public QObject {
         state.reset();
     }
 
+    void commandRowEditorSavesAndTheViewShowsIt_data() {
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("mouse") << false;
+        QTest::newRow("Enter on the cell, Enter to save") << true;
+    }
     void commandRowEditorSavesAndTheViewShowsIt() {
+        QFETCH(bool, keyboard);
         state->setup.commandTable[6].time = "12";
-        DoubleClick(form->grid1, 7, 3);
+        if (keyboard) {
+            PressOnCell(form->grid1, 7, 3, Qt::Key_Return);
+        } else {
+            DoubleClick(form->grid1, 7, 3);
+        }
         Form2* editor = form->Editors().CommandEditor();
         QVERIFY(editor);
         QTRY_VERIFY(editor->isActiveWindow());
         QCOMPARE(editor->Text1->text(), "7");
         QCOMPARE(editor->Text3->text(), "12");
+        if (keyboard) {
+            // The key held a little long: its repeats come to the editor and press nothing.
+            QKeyEvent repeat(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier, "\r", true);
+            QApplication::sendEvent(editor->Text1, &repeat);
+            QCOMPARE(form->Editors().CommandEditor(), editor);
+        }
 
         editor->Text2->setFocus();
         QTest::keyClicks(editor->Text2, "ZAP");
         editor->Text3->setFocus();
         QTest::keyClick(editor->Text3, Qt::Key_Backspace);
         QTest::keyClick(editor->Text3, Qt::Key_Backspace);  // an empty time
-        QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        if (keyboard) {
+            QTest::keyClick(editor->Text3, Qt::Key_Return);
+        } else {
+            QTest::mouseClick(editor->Command1, Qt::LeftButton);
+        }
 
         QTRY_VERIFY(!form->Editors().CommandEditor());
         QCOMPARE(form->grid1->TextMatrix(7, 1), " ZAP");
@@ -103,19 +132,29 @@ class Form1EditingTest : public QObject {
     void flagCellsToggle_data() {
         QTest::addColumn<QString>("before");
         QTest::addColumn<QString>("after");
+        QTest::addColumn<bool>("space");  // Space on the cell instead of a double-click
         QTest::newRow("empty") << ""
-                               << "0";
+                               << "0" << false;
         QTest::newRow("set") << "0"
-                             << "";
+                             << "" << false;
         QTest::newRow("other text") << "1"
-                                    << "1";
+                                    << "1" << false;
+        QTest::newRow("empty, Space") << ""
+                                      << "0" << true;
+        QTest::newRow("set, Space") << "0"
+                                    << "" << true;
     }
     void flagCellsToggle() {
         QFETCH(QString, before);
         QFETCH(QString, after);
+        QFETCH(bool, space);
         state->setup.phoneList[2].flagSms = before.toStdString();
         form->ShowPhoneList();
-        DoubleClick(form->grid2, 3, 3);  // row 3, "SMS"
+        if (space) {
+            PressOnCell(form->grid2, 3, 3, Qt::Key_Space);
+        } else {
+            DoubleClick(form->grid2, 3, 3);  // row 3, "SMS"
+        }
         QCOMPARE(Q(state->setup.phoneList[2].flagSms), after);
         QCOMPARE(form->grid2->TextMatrix(3, 3), after);
         QVERIFY(!form->Editors().TextEditor());
@@ -141,15 +180,32 @@ class Form1EditingTest : public QObject {
         QCOMPARE(form->grid2->TextMatrix(5, 1), " +42011122");
     }
 
+    void textsGridOpensTheEditorForTheText_data() {
+        QTest::addColumn<bool>("keyboard");
+        QTest::newRow("mouse") << false;
+        QTest::newRow("F2 on the cell, Escape to go back") << true;
+    }
     void textsGridOpensTheEditorForTheText() {
+        QFETCH(bool, keyboard);
         state->setup.messageTexts.calmIn2 = "Klid";
         form->ShowMessageTexts();
-        DoubleClick(form->grid3, 5, 1);
+        if (keyboard) {
+            PressOnCell(form->grid3, 5, 1, Qt::Key_F2);
+        } else {
+            DoubleClick(form->grid3, 5, 1);
+        }
         Form3* editor = form->Editors().TextEditor();
         QVERIFY(editor);
         QCOMPARE(editor->Label2->text(), "SMS:");
         QCOMPARE(editor->Text1->text(), "Klid");
-        QTest::mouseClick(editor->Command2, Qt::LeftButton);  // "Zpět"
+        if (keyboard) {
+            QVERIFY(QTest::qWaitForWindowActive(editor));
+            QTest::keyClicks(editor->Text1, "X");
+            QTest::keyClick(editor->Text1, Qt::Key_Escape);
+        } else {
+            QTest::mouseClick(editor->Command2, Qt::LeftButton);  // "Zpět"
+        }
+        QTRY_VERIFY(!form->Editors().TextEditor());
         QCOMPARE(state->setup.messageTexts.calmIn2, "Klid");
     }
 

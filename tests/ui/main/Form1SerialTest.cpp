@@ -1,21 +1,26 @@
 // The main window against virtual modules on pseudo-terminals behind its port numbers.
 #include <QEventLoop>
 #include <QLineEdit>
+#include <QProcess>
 #include <QProgressBar>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSlider>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <memory>
 
+#include "app/Ports.h"
 #include "config/Codec.h"
+#include "link/LogMessages.h"
 #include "link/qt/Platform.h"
 #include "sim/VirtualModule.h"
 #include "state/Module10.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
+#include "ui/main/MainWindow.h"
 #include "ui/main/TextBox.h"
 
 using namespace kdx;
@@ -57,6 +62,7 @@ class Form1SerialTest : public QObject {
     std::unique_ptr<VirtualModule> second;  // behind COM4
     std::unique_ptr<Module10> state;
     std::unique_ptr<Form1> form;
+    std::unique_ptr<MainWindow> window;  // the program's window, for the tests that close it
 
     void StartWindow(QStringList devices) {
         form = test::OpenWindow(state, QTime(9, 30, 0), std::move(devices));
@@ -72,22 +78,32 @@ class Form1SerialTest : public QObject {
     // Clicks the button and runs the event loop until the transfer it starts has ended.
     // (QTest's own waiting sleeps between its rounds of events, which would pace every step.)
     void Transfer(QAbstractButton* button) {
+        Click(button);
+        RunUntilIdle();
+    }
+    void RunUntilIdle() {
         QEventLoop loop;
         connect(&state->link, &Link::Finished, &loop, &QEventLoop::quit);
         QTimer::singleShot(kTransferLimitMs, &loop, &QEventLoop::quit);
-        Click(button);
         if (!state->link.Engine().Idle()) loop.exec();
         QVERIFY(state->link.Engine().Idle());
     }
+    void RunFor(int ms) {
+        QEventLoop loop;
+        QTimer::singleShot(ms, &loop, &QEventLoop::quit);
+        loop.exec();
+    }
 
     QStringList Log() const {
-        QStringList lines = form->Text2->Text().split("\r\n", Qt::SkipEmptyParts);
+        const Form1& shown = window ? window->Client() : *form;
+        QStringList lines = shown.Text2->Text().split("\r\n", Qt::SkipEmptyParts);
         for (QString& line : lines) line = line.section(" --> ", 1);
         return lines;
     }
 
   private slots:
     void cleanup() {
+        window.reset();
         form.reset();
         state.reset();
         first.reset();
@@ -120,6 +136,11 @@ class Form1SerialTest : public QObject {
                      "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
                      Q(held->DevicePath()) + ": zařízení používá jiný program", "žádné zařízení"}));
         QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
+
+        holder->Close();  // greyed as in use until the user asks
+        form->RefreshPorts();
+        QVERIFY(form->Option5->isEnabled());
+        QCOMPARE(form->Option5->toolTip(), Q(held->DevicePath()));
     }
 
     void choosingAnotherPortClosesTheFirst() {
@@ -133,7 +154,9 @@ class Form1SerialTest : public QObject {
         QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kInUse);
 
         Click(form->Option4);
+        form->RefreshPorts();  // never probes the open port
         QVERIFY(state->link.IsOpen());
+        QVERIFY(form->Option4->isEnabled() && form->Option4->isChecked());
         QCOMPARE(other->Open(Q(first->DevicePath())), PortProblem::kNone);
         other->Close();
         Transfer(form->Command3);
@@ -206,13 +229,15 @@ class Form1SerialTest : public QObject {
 
     void unpluggedLine_data() {
         QTest::addColumn<bool>("write");
-        QTest::addColumn<QString>("message");
-        QTest::newRow("read") << false << "chyba v prenosu!";
-        QTest::newRow("write") << true << "chyba komunikace!";
+        QTest::addColumn<QStringList>("newest");
+        QTest::newRow("read") << false << QStringList{"chyba v prenosu!"};
+        QTest::newRow("write") << true
+                               << QStringList{Q(std::string(messages::kPartlyWritten)),
+                                              "chyba komunikace!"};
     }
     void unpluggedLine() {
         QFETCH(bool, write);
-        QFETCH(QString, message);
+        QFETCH(QStringList, newest);
         VirtualModule::Options options;
         options.memory = EncodeSetup(SampleSetup());
         options.faults = {{Fault::Kind::kHangUp, 300}};  // about a third of the way
@@ -222,9 +247,12 @@ class Form1SerialTest : public QObject {
         const SetupModel before = state->setup;
         Click(form->Option1);
         Transfer(write ? form->Command2 : form->Command1);
-        QCOMPARE(Log().first(), message);
+        QCOMPARE(Log().mid(0, newest.size()), newest);
         QCOMPARE(form->bar->value(), 0);
         if (!write) QVERIFY(state->setup == before);
+        QTRY_COMPARE(Log().mid(0, newest.size() + 1),
+                     QStringList{"port COM1 není dostupný"} + newest);
+        QVERIFY(!form->Option1->isChecked());
 
         // The user plugs in another converter and goes on.
         Click(form->Option2);
@@ -242,6 +270,86 @@ class Form1SerialTest : public QObject {
         QCOMPARE(form->portOpened, 0);
         Transfer(form->Command1);
         QCOMPARE(Log().first(), "chyba v prenosu!");
+    }
+
+    void closingWaitsForAWriteOnly_data() {
+        QTest::addColumn<int>("command");  // 1 read, 2 write, 4 buff to KDX
+        QTest::addColumn<bool>("hangUp");
+        QTest::addColumn<QStringList>("log");  // newest first; empty: the window closes at once
+        const QString waits = "okno se zavře po skončení zápisu";
+        QTest::newRow("write") << 2 << false << QStringList{"Prenos OK", waits, "Zápis START"};
+        QTest::newRow("buff to KDX")
+            << 4 << false << QStringList{"Prenos OK", waits, "Zápis (buff to KD) START"};
+        QTest::newRow("failing write") << 2 << true
+                                       << QStringList{Q(std::string(messages::kPartlyWritten)),
+                                                      "chyba komunikace!", waits, "Zápis START"};
+        QTest::newRow("read") << 1 << false << QStringList{};
+    }
+    void closingWaitsForAWriteOnly() {
+        QFETCH(int, command);
+        QFETCH(bool, hangUp);
+        QFETCH(QStringList, log);
+        VirtualModule::Options options;
+        if (hangUp) options.faults = {{Fault::Kind::kHangUp, 300}};
+        first = StartModule(options);
+        state = std::make_unique<Module10>([] { return QTime(9, 30, 0); });
+        window = std::make_unique<MainWindow>(*state, PortMap({Q(first->DevicePath())}));
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Form1& client = window->Client();
+        Click(client.Option1);
+        client.Command14->click();  // "buff to KDX" sends the buffer: the encoded setup
+        QAbstractButton* const buttons[] = {nullptr, client.Command1, client.Command2, nullptr,
+                                            client.Command4};
+        buttons[command]->click();
+        RunFor(200);
+
+        QCOMPARE(window->close(), log.isEmpty());
+        QCOMPARE(window->isVisible(), !log.isEmpty());
+        if (log.isEmpty()) return;
+        window->close();  // asked again: said once
+        RunUntilIdle();
+        QTRY_VERIFY_WITH_TIMEOUT(!window->isVisible(), 100);
+        QCOMPARE(Log().mid(0, log.size()), log);
+        if (!hangUp) QCOMPARE(first->Memory(), state->buffer);
+    }
+
+    void aVirtualModuleStartedLaterComesAndGoes() {
+        QTemporaryDir runtime;  // announcements of this test's own modules only
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtime.path()));
+        const int k = static_cast<int>(MachinePorts().size()) + 1;
+        if (k > kPortCount) QSKIP("the machine's own ports take COM1 to COM6");
+        const auto ports = MakePortSource();
+        state = std::make_unique<Module10>([] { return QTime(9, 30, 0); });
+        window = std::make_unique<MainWindow>(*state, *ports);
+        window->show();
+        QVERIFY(QTest::qWaitForWindowExposed(window.get()));
+        Form1& client = window->Client();
+        QRadioButton* const option =
+            QList<QRadioButton*>{client.Option1, client.Option2, client.Option3,
+                                 client.Option4, client.Option5, client.Option6}[k - 1];
+        QVERIFY(!option->isEnabled());
+
+        QProcess sim;
+        sim.start(KDX17_SIM, {});
+        QVERIFY(sim.waitForReadyRead(10000));
+        const QString device = QString::fromLocal8Bit(sim.readLine().trimmed());
+        QTRY_VERIFY_WITH_TIMEOUT(option->isEnabled(), 3000);
+        QCOMPARE(option->toolTip(), device);
+        Click(option);
+        Transfer(client.Command3);
+        QCOMPARE(Log().first(), "TEST OK");
+
+        sim.terminate();
+        QVERIFY(sim.waitForFinished(10000));
+        const QString gone = QString("port COM%1 není dostupný").arg(k);
+        QTRY_COMPARE_WITH_TIMEOUT(Log().first(), gone, 3000);
+        QTRY_VERIFY_WITH_TIMEOUT(!option->isEnabled(), 3000);
+        QVERIFY(!option->isChecked());
+        QVERIFY(!state->link.IsOpen());
+        QCOMPARE(Log().count(gone), 1);
+        window.reset();
+        qunsetenv("XDG_RUNTIME_DIR");
     }
 };
 

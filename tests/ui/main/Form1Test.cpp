@@ -352,6 +352,37 @@ class Form1Test : public QObject {
         QVERIFY(state->buffer.empty());
     }
 
+    // A control the keyboard reaches looks different while it has the focus.
+    void everyFocusableControlShowsItsFocus() {
+        form->activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(form.get()));
+        Click(form->Check2);  // the debug tools too
+        // Styles mark the focus once the keyboard has moved it.
+        QTest::keyClick(form->Check2, Qt::Key_Tab);
+        QStringList unmarked;
+        for (int tab = 0; tab < form->SSTab1->count(); ++tab) {
+            form->SSTab1->setCurrentIndex(tab);
+            for (QWidget* control : form->findChildren<QWidget*>()) {
+                // A control that hands its focus on (the tabs to their strip) is seen there.
+                if (!control->isVisible() || !control->isEnabled() ||
+                    !(control->focusPolicy() & Qt::TabFocus) || control->focusProxy()) {
+                    continue;
+                }
+                form->setFocus();
+                const QImage plain = control->grab().toImage();
+                control->setFocus(Qt::TabFocusReason);
+                QVERIFY2(control->hasFocus(), control->metaObject()->className());
+                if (control->grab().toImage() == plain) {
+                    unmarked << QString("%1 %2 on tab %3")
+                                    .arg(control->metaObject()->className())
+                                    .arg(control->property("text").toString())
+                                    .arg(tab + 1);
+                }
+            }
+        }
+        QCOMPARE(unmarked.join(", "), QString());
+    }
+
     void setupToBufferGivesTheImage() {
         ClickDebugButton(form->Command14);
         QCOMPARE(state->buffer, test::GoldenImage());

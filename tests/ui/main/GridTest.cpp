@@ -1,4 +1,5 @@
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLineEdit>
 #include <QSignalSpy>
 #include <QTest>
@@ -108,6 +109,33 @@ class GridTest : public QObject {
         QCOMPARE(spy.count(), 2);
         QCOMPARE(spy.at(1).at(0).toInt(), 2);
         QCOMPARE(spy.at(1).at(1).toInt(), 1);
+    }
+
+    // Return, F2 and Space themselves are tried on the main window's tables.
+    void keysActOnTheCurrentCell_data() {
+        QTest::addColumn<int>("key");
+        QTest::addColumn<bool>("held");  // a repeat of a held key
+        QTest::addColumn<int>("doubleClicks");
+        QTest::addColumn<int>("spaces");
+        QTest::newRow("keypad Enter") << int(Qt::Key_Enter) << false << 1 << 0;
+        QTest::newRow("held Return") << int(Qt::Key_Return) << true << 0 << 0;
+        QTest::newRow("held Space") << int(Qt::Key_Space) << true << 0 << 0;
+    }
+    void keysActOnTheCurrentCell() {
+        QFETCH(int, key);
+        QFETCH(bool, held);
+        QFETCH(int, doubleClicks);
+        QFETCH(int, spaces);
+        QSignalSpy doubleClickSpy(grid.get(), &Grid::DblClick);
+        QSignalSpy spaceSpy(grid.get(), &Grid::SpacePress);
+        grid->setCurrentCell(2, 1);
+        QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier, QString(), held);
+        QApplication::sendEvent(grid.get(), &press);
+        QCOMPARE(doubleClickSpy.count(), doubleClicks);
+        QCOMPARE(spaceSpy.count(), spaces);
+        for (const QList<QVariant>& cell : doubleClickSpy + spaceSpy) {
+            QCOMPARE(cell, (QList<QVariant>{3, 2}));
+        }
     }
 
     // The second press of a double-click that lands on the neighbour still belongs to the cell

@@ -1,16 +1,21 @@
 // The program's window: setup files opened and saved through the menu's code, and dropped.
+#include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
 #include <QTemporaryDir>
 #include <QTest>
+#include <QTreeWidget>
 #include <QUrl>
 
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
+#include "tests/ui/main/WindowTesting.h"
+#include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
 #include "ui/main/MainWindow.h"
+#include "ui/main/TabControl.h"
 #include "ui/main/TextBox.h"
 
 using namespace kdx;
@@ -26,6 +31,8 @@ SetupModel Sample() {
     return setup;
 }
 
+using Change = void (*)(SetupModel&);
+
 QByteArray TxtWith300() {
     QByteArray text;
     for (int i = 0; i < 1024; ++i) text += (i == 700 ? "300" : "0") + QByteArray("\r\n");
@@ -33,6 +40,8 @@ QByteArray TxtWith300() {
 }
 
 }  // namespace
+
+Q_DECLARE_METATYPE(Change)
 
 class MainWindowTest : public QObject {
     Q_OBJECT
@@ -112,11 +121,23 @@ class MainWindowTest : public QObject {
     void savedAndReopenedGivesTheSameSetup() {
         state->setup = Sample();
         QVERIFY(window->SaveFile(Path("saved.json")));
-        QCOMPARE(state->buffer, EncodeSetup(Sample()));  // encoded as "setup to buffer" does
+        QVERIFY(state->buffer.empty());  // saving puts nothing into the buffer
         QCOMPARE(LastLog(), "uloženo do souboru saved.json");
         state->setup = SetupModel();
         QVERIFY(window->OpenFile(Path("saved.json")));
         QCOMPARE(state->setup, Sample());
+    }
+
+    // The buffer keeps what was last put into it: "buff to win" after a save shows it still.
+    void savingLeavesTheBuffer() {
+        Form1& form = window->Client();
+        const QString image = QString("7\r\n").repeated(1024);
+        form.Text1->SetText(image);
+        test::ClickDebugButton(form, form.Command15);  // win to buff
+        form.Text1->SetText({});
+        QVERIFY(window->SaveFile(Path("saved.bin")));
+        test::ClickDebugButton(form, form.Command7);  // buff to win
+        QCOMPARE(form.Text1->Text(), image);
     }
 
     void aFailedSaveSaysSo() {
@@ -142,6 +163,59 @@ class MainWindowTest : public QObject {
         QCOMPARE(window->centralWidget(), &window->Client());
         QCOMPARE(window->Client().size(), window->Client().minimumSize());
         QVERIFY(window->Client().geometry().top() >= window->menuWidget()->height());
+    }
+
+    // Where a finding leads: grid 1 to 3 and its Row/Col, or 0 for the SYS box.
+    void aFindingLeadsToItsCell_data() {
+        QTest::addColumn<Change>("change");
+        QTest::addColumn<QString>("path");
+        QTest::addColumn<int>("grid");
+        QTest::addColumn<int>("row");
+        QTest::addColumn<int>("col");
+        QTest::newRow("command") << Change([](SetupModel& s) {
+            s.commandTable[0].smsText = "ZAP";
+            s.commandTable[4].smsText = "ZAP";
+        }) << "commands[5].sms" << 1
+                                 << 5 << 1;
+        QTest::newRow("phone flag") << Change([](SetupModel& s) { s.phoneList[1].flagIn1 = "0"; })
+                                    << "phones[2].flags" << 2 << 2 << 4;
+        QTest::newRow("text") << Change([](SetupModel& s) { s.messageTexts.calmIn1 = "Ω"; })
+                              << "texts.calmIn1" << 3 << 4 << 1;
+        QTest::newRow("sys") << Change([](SetupModel& s) { s.sysValue = ""; }) << "sys" << 0 << 0
+                             << 0;
+    }
+    void aFindingLeadsToItsCell() {
+        QFETCH(Change, change);
+        QFETCH(QString, path);
+        QFETCH(int, grid);
+        Form1& form = window->Client();
+        change(state->setup);
+        form.ShowSetup();
+        form.SSTab1->setCurrentIndex(3);
+        window->checkAction->trigger();
+        auto* dialog = window->findChild<CheckDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->list->topLevelItemCount(), 1);
+        QCOMPARE(dialog->list->topLevelItem(0)->text(0), path);
+
+        QTest::keyClick(dialog->list, Qt::Key_Return);
+        Grid* grids[] = {nullptr, form.grid1, form.grid2, form.grid3};
+        QWidget* target = grid ? static_cast<QWidget*>(grids[grid]) : form.sys;
+        QVERIFY(form.SSTab1->currentWidget()->isAncestorOf(target));
+        QTRY_VERIFY(target->hasFocus());
+        if (!grid) return;
+        QFETCH(int, row);
+        QFETCH(int, col);
+        QCOMPARE(grids[grid]->Row(), row);
+        QCOMPARE(grids[grid]->Col(), col);
+    }
+
+    void aSetupWithoutFindingsIsAllRight() {
+        window->checkAction->trigger();
+        auto* dialog = window->findChild<CheckDialog*>();
+        QVERIFY(dialog);
+        QCOMPARE(dialog->summary->text(), "Nastavení je v pořádku.");
+        QVERIFY(dialog->list->isHidden());
     }
 };
 
