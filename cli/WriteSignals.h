@@ -23,7 +23,8 @@ class WriteSignals {
     bool Caught();
 
   private:
-    void Take();  // the signals noted since the last call
+    void Take();            // the signals noted since the last call
+    void Count(int count);  // what so many more signals mean for the write
 
     QTextStream& err_;
     std::function<void()> endNow_;

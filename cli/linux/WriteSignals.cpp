@@ -63,16 +63,7 @@ bool WriteSignals::Caught() {
 void WriteSignals::Take() {
     char bytes[16];
     ssize_t count = 0;
-    while ((count = ::read(signalPipe[0], bytes, sizeof bytes)) > 0) {
-        for (ssize_t i = 0; i < count; ++i) {
-            if (++caught_ == 1) {
-                err_ << "kdx17: zápis se dokončí, pak program skončí" << Qt::endl;
-            } else if (caught_ == 2) {
-                err_ << "kdx17: zápis přerušen" << Qt::endl;
-                endNow_();
-            }
-        }
-    }
+    while ((count = ::read(signalPipe[0], bytes, sizeof bytes)) > 0) Count(static_cast<int>(count));
 }
 
 }  // namespace kdx

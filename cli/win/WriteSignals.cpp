@@ -46,15 +46,6 @@ bool WriteSignals::Caught() {
     return caught_ > 0;
 }
 
-void WriteSignals::Take() {
-    for (int count = pending.exchange(0); count > 0; --count) {
-        if (++caught_ == 1) {
-            err_ << "kdx17: zápis se dokončí, pak program skončí" << Qt::endl;
-        } else if (caught_ == 2) {
-            err_ << "kdx17: zápis přerušen" << Qt::endl;
-            endNow_();
-        }
-    }
-}
+void WriteSignals::Take() { Count(pending.exchange(0)); }
 
 }  // namespace kdx
