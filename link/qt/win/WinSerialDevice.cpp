@@ -93,7 +93,9 @@ void WinSerialDevice::Close() {
     noticed_ = 0;
     notifier_.setEnabled(false);
     if (watching_) {
-        // The pending wait writes into arrival_ and events_: it must end before they go.
+        // The pending wait writes into arrival_ and events_: it must end before they go. A new
+        // mask ends it where cancelling does not (wine on a real serial port).
+        SetCommMask(handle_, 0);
         CancelIoEx(handle_, &arrival_);
         DWORD unused = 0;
         GetOverlappedResult(handle_, &arrival_, &unused, TRUE);
