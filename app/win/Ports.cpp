@@ -1,13 +1,82 @@
-#include "app/Ports.h"
+#include "app/win/Ports.h"
 
+#include <windows.h>
+// windows.h first: dbt.h uses its types.
+#include <dbt.h>
+
+#include <QCoreApplication>
+
+#include "app/Ports.h"
 #include "link/qt/Platform.h"
 
 namespace kdx {
+namespace {
 
-// The system's COM ports as they are at start. The system's device-change notice is to drive a
-// source of its own here, as the Linux one watches the device nodes.
-std::unique_ptr<PortSource> MakePortSource() {
-    return std::make_unique<FixedPorts>(PortMap(MachinePorts()));
+// A new port's driver registers it just after the notice.
+constexpr int kSettleMs = 250;
+
+// The ports the serial drivers have registered: the values under SERIALCOMM, "COM3" and so on.
+QStringList RegisteredPorts() {
+    QStringList names;
+    HKEY key = nullptr;
+    if (RegOpenKeyExW(HKEY_LOCAL_MACHINE, L"HARDWARE\\DEVICEMAP\\SERIALCOMM", 0, KEY_READ, &key) !=
+        ERROR_SUCCESS) {
+        return names;
+    }
+    for (DWORD i = 0;; ++i) {
+        wchar_t name[256];
+        DWORD nameSize = 256;
+        wchar_t data[64] = {};
+        DWORD dataSize = sizeof data - sizeof(wchar_t);  // room for the end the value may lack
+        DWORD type = 0;
+        const LONG status = RegEnumValueW(key, i, name, &nameSize, nullptr, &type,
+                                          reinterpret_cast<BYTE*>(data), &dataSize);
+        if (status == ERROR_NO_MORE_ITEMS) break;
+        if (status == ERROR_SUCCESS && type == REG_SZ) names << QString::fromWCharArray(data);
+    }
+    RegCloseKey(key);
+    return names;
 }
+
+bool IsPortNotice(const MSG& msg) {
+    if (msg.message != WM_DEVICECHANGE) return false;
+    if (msg.wParam == DBT_DEVNODES_CHANGED) return true;
+    if (msg.wParam != DBT_DEVICEARRIVAL && msg.wParam != DBT_DEVICEREMOVECOMPLETE) return false;
+    const auto* header = reinterpret_cast<const DEV_BROADCAST_HDR*>(msg.lParam);
+    return header && header->dbch_devicetype == DBT_DEVTYP_PORT;
+}
+
+}  // namespace
+
+NoticedPorts::NoticedPorts(Present present)
+    : present_(present ? std::move(present) : RegisteredPorts) {
+    settle_.setSingleShot(true);
+    settle_.setInterval(kSettleMs);
+    connect(&settle_, &QTimer::timeout, this, &PortSource::Changed);
+    QCoreApplication::instance()->installNativeEventFilter(this);
+}
+
+NoticedPorts::~NoticedPorts() {
+    if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
+}
+
+// A port the system does not list has no device: it is greyed without being opened.
+PortMap NoticedPorts::Ports() const {
+    const QStringList present = present_();
+    QStringList devices = MachinePorts();
+    for (QString& device : devices) {
+        if (!present.contains(device, Qt::CaseInsensitive)) device.clear();
+    }
+    return PortMap(devices);
+}
+
+// Messages to the window come as "windows_generic_MSG", those to the thread as
+// "windows_dispatcher_MSG": both are MSGs.
+bool NoticedPorts::nativeEventFilter(const QByteArray&, void* message, qintptr*) {
+    if (IsPortNotice(*static_cast<const MSG*>(message))) settle_.start();
+    return false;
+}
+
+std::unique_ptr<PortSource> MakePortSource() { return std::make_unique<NoticedPorts>(); }
 
 }  // namespace kdx
