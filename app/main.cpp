@@ -10,10 +10,12 @@ int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
     // Wayland shells find the window's icon and name through its desktop entry.
     QGuiApplication::setDesktopFileName(KDX_APP_ID);
-    // Qt's own dialogs speak Czech like the program, where Qt's translations are installed.
+    // Qt's own dialogs speak Czech like the program: from Qt's translations where they are
+    // installed, else from the program itself (Windows).
     QTranslator qtTexts;
-    if (qtTexts.load(QLocale(QLocale::Czech), "qtbase", "_",
-                     QLibraryInfo::path(QLibraryInfo::TranslationsPath))) {
+    const QLocale czech(QLocale::Czech);
+    if (qtTexts.load(czech, "qtbase", "_", QLibraryInfo::path(QLibraryInfo::TranslationsPath)) ||
+        qtTexts.load(czech, "qtbase", "_", ":/translations")) {
         QApplication::installTranslator(&qtTexts);
     }
     kdx::Module10 state;
