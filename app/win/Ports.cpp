@@ -5,6 +5,7 @@
 #include <dbt.h>
 
 #include <QCoreApplication>
+#include <iterator>
 
 #include "app/Ports.h"
 #include "link/qt/Platform.h"
@@ -25,7 +26,7 @@ QStringList RegisteredPorts() {
     }
     for (DWORD i = 0;; ++i) {
         wchar_t name[256];
-        DWORD nameSize = 256;
+        DWORD nameSize = std::size(name);
         wchar_t data[64] = {};
         DWORD dataSize = sizeof data - sizeof(wchar_t);  // room for the end the value may lack
         DWORD type = 0;
@@ -70,8 +71,7 @@ PortMap NoticedPorts::Ports() const {
     return PortMap(devices);
 }
 
-// Messages to the window come as "windows_generic_MSG", those to the thread as
-// "windows_dispatcher_MSG": both are MSGs.
+// Every message on Windows, whatever its event type names, is a MSG.
 bool NoticedPorts::nativeEventFilter(const QByteArray&, void* message, qintptr*) {
     if (IsPortNotice(*static_cast<const MSG*>(message))) settle_.start();
     return false;
