@@ -18,8 +18,10 @@ class SerialDevice : public QObject, public SerialPort {
     // Opens the device by name (e.g. "COM1", "/dev/ttyS0"), closing any port open before, at the
     // module's fixed settings: 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control,
     // RTS on. A line without modem lines (a pseudo-terminal) refuses RTS; that is no error, the
-    // transfers never look at RTS.
-    virtual PortProblem Open(const QString& device) = 0;
+    // transfers never look at RTS. A probe only tells whether the port opens: it leaves the
+    // modem lines and the driver's settings alone.
+    enum class Use { kTransfer, kProbe };
+    virtual PortProblem Open(const QString& device, Use use = Use::kTransfer) = 0;
     virtual void Close() = 0;
     virtual bool IsOpen() const = 0;
 

@@ -46,7 +46,7 @@ class ManualTimer : public TickTimer {
 // A port whose received bytes the test puts in; what the PC sends may feed a module.
 class FakePort : public SerialDevice {
   public:
-    PortProblem Open(const QString&) override {
+    PortProblem Open(const QString&, Use = Use::kTransfer) override {
         open = true;
         return PortProblem::kNone;
     }

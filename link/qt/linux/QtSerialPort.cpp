@@ -52,7 +52,7 @@ QtSerialPort::QtSerialPort(QObject* parent, SerialFlags flags)
             Qt::QueuedConnection);
 }
 
-PortProblem QtSerialPort::Open(const QString& deviceName) {
+PortProblem QtSerialPort::Open(const QString& deviceName, Use use) {
     Close();
     port_.setPortName(deviceName);
     port_.setBaudRate(QSerialPort::Baud19200);
@@ -65,6 +65,7 @@ PortProblem QtSerialPort::Open(const QString& deviceName) {
         port_.clearError();
         return problem;
     }
+    if (use == Use::kProbe) return PortProblem::kNone;
     // The flag outlives the program in the driver: Close gives back what was found.
     foundFlags_ = flags_.get(port_.handle());
     lowLatency_ = foundFlags_ && flags_.set(port_.handle(), *foundFlags_ | ASYNC_LOW_LATENCY);

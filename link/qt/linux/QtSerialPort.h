@@ -26,7 +26,7 @@ class QtSerialPort : public SerialDevice {
     explicit QtSerialPort(QObject* parent = nullptr, SerialFlags flags = DriverFlags());
     ~QtSerialPort() override;
 
-    PortProblem Open(const QString& device) override;
+    PortProblem Open(const QString& device, Use use = Use::kTransfer) override;
     void Close() override;
     bool IsOpen() const override { return port_.isOpen(); }
     // Whether the open port delivers in low-latency mode: the driver hands received bytes over as

@@ -39,7 +39,7 @@ WinSerialDevice::~WinSerialDevice() {
     CloseHandle(arrival_.hEvent);
 }
 
-PortProblem WinSerialDevice::Open(const QString& device) {
+PortProblem WinSerialDevice::Open(const QString& device, Use use) {
     Close();
     // The device namespace reaches COM10 and above too, which the bare name does not.
     const QString prefix = QStringLiteral("\\\\.\\");
@@ -47,7 +47,7 @@ PortProblem WinSerialDevice::Open(const QString& device) {
     handle_ = CreateFileW(path.toStdWString().c_str(), GENERIC_READ | GENERIC_WRITE, 0, nullptr,
                           OPEN_EXISTING, FILE_FLAG_OVERLAPPED, nullptr);
     if (handle_ == INVALID_HANDLE_VALUE) return ProblemOf(GetLastError());
-    if (!Configure()) {
+    if (!Configure(use == Use::kTransfer)) {
         Close();
         return PortProblem::kNotSerial;
     }
@@ -56,7 +56,7 @@ PortProblem WinSerialDevice::Open(const QString& device) {
     return PortProblem::kNone;
 }
 
-bool WinSerialDevice::Configure() {
+bool WinSerialDevice::Configure(bool raiseLines) {
     DCB dcb{};
     dcb.DCBlength = sizeof dcb;
     if (!GetCommState(handle_, &dcb)) return false;  // a file or some other device
@@ -77,8 +77,9 @@ bool WinSerialDevice::Configure() {
     // DTR and RTS up, as opening a serial device on Linux leaves them. RTS goes with the
     // settings: a line without modem lines (wine's pseudo-terminal) refuses it as a call of
     // its own, and the transfers never look at it anyway.
-    dcb.fDtrControl = DTR_CONTROL_ENABLE;
-    dcb.fRtsControl = RTS_CONTROL_ENABLE;
+    // A probe leaves them down.
+    dcb.fDtrControl = raiseLines ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
+    dcb.fRtsControl = raiseLines ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
     // A read returns at once with what has come; a write gets its byte time and a wide margin.
     COMMTIMEOUTS timeouts{};
     timeouts.ReadIntervalTimeout = MAXDWORD;

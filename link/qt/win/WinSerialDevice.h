@@ -20,7 +20,7 @@ class WinSerialDevice : public SerialDevice {
     explicit WinSerialDevice(QObject* parent = nullptr);
     ~WinSerialDevice() override;
 
-    PortProblem Open(const QString& device) override;
+    PortProblem Open(const QString& device, Use use = Use::kTransfer) override;
     void Close() override;
     bool IsOpen() const override { return handle_ != INVALID_HANDLE_VALUE; }
 
@@ -29,7 +29,7 @@ class WinSerialDevice : public SerialDevice {
     std::size_t Waiting() override;
 
   private:
-    bool Configure();
+    bool Configure(bool raiseLines);
     // Asks the driver to signal the next received byte.
     void WatchArrivals();
     void ArrivalSignalled();
