@@ -42,9 +42,10 @@ int main(int argc, char* argv[]) {
     kdx::Module10 state([] { return QTime(12, 0, 0); });  // the same pictures every run
     kdx::MainWindow window(state);
     kdx::Form1& form = window.Client();
-    state.setup.commandTable[3] = {"ZAP RELE1", "RELE1", "IMPULS", "5", "ANO"};
-    state.setup.phoneList[0].number = "+420603123456";
-    form.ShowSetup();
+    state.Document().Edit(kdx::SetupDocument::kAll, [](kdx::SetupModel& setup) {
+        setup.commandTable[3] = {"ZAP RELE1", "RELE1", "IMPULS", "5", "ANO"};
+        setup.phoneList[0].number = "+420603123456";
+    });
     window.show();
     Settle(window);
 

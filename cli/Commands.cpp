@@ -5,6 +5,7 @@
 #include "config/Codec.h"
 #include "config/SetupCheck.h"
 #include "files/ImageFile.h"
+#include "state/Module10.h"
 
 namespace kdx {
 namespace {
@@ -16,32 +17,18 @@ std::optional<ImageFile> Load(const QString& file, QTextStream& err) {
     return loaded;
 }
 
-// The file's setup, or a message why an image does not decode.
-std::optional<SetupModel> ShownSetup(const QString& file, const ImageFile& loaded,
-                                     QTextStream& err) {
-    auto setup = FileSetup(loaded);
-    if (!setup) {
-        const DecodeProblem problem = *CheckBuffer(loaded.image);
-        err << "kdx17: " << file << ": obraz nelze dekódovat, bajt " << problem.offset
-            << " není číslice (nikdy nezapsaný modul?)\n";
+// The setup a file holds, as the window opens it; a message when it holds none.
+std::optional<SetupModel> ShownSetup(const QString& file, QTextStream& err) {
+    Module10 state;
+    FileError error;
+    if (!state.OpenFile(file, error)) {
+        err << "kdx17: " << error.message << "\n";
+        return std::nullopt;
     }
-    return setup;
+    return state.Setup();
 }
 
 }  // namespace
-
-// An image's command rows name their output and action as the codes do (never a word left over
-// from before).
-std::optional<SetupModel> FileSetup(const ImageFile& loaded) {
-    if (loaded.setup) return loaded.setup;
-    SetupModel setup = StartSetup();
-    if (!DecodeBuffer(loaded.image, setup)) return std::nullopt;
-    for (std::size_t r = 0; r < kCommandRows; ++r) {
-        CommandRow& row = setup.commandTable[r];
-        std::tie(row.output, row.action) = RecordWords(loaded.image, r);
-    }
-    return setup;
-}
 
 int PrintFindings(const SetupModel& setup, QTextStream& to) {
     const auto findings = CheckSetup(setup);
@@ -61,8 +48,7 @@ int Saved(bool saved, const FileError& error, QTextStream& err) {
 }
 
 int ShowCommand(const QString& file, QTextStream& out, QTextStream& err) {
-    const auto loaded = Load(file, err);
-    const auto setup = loaded ? ShownSetup(file, *loaded, err) : std::nullopt;
+    const auto setup = ShownSetup(file, err);
     if (!setup) return kExitBadUsage;
     out << SetupAsTables(*setup);
     return kExitOk;
@@ -96,8 +82,7 @@ int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err) 
 }
 
 int CheckCommand(const QString& file, QTextStream& out, QTextStream& err) {
-    const auto loaded = Load(file, err);
-    const auto setup = loaded ? ShownSetup(file, *loaded, err) : std::nullopt;
+    const auto setup = ShownSetup(file, err);
     if (!setup) return kExitBadUsage;
     return PrintFindings(*setup, out) == 0 ? kExitOk : kExitFindings;
 }

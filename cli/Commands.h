@@ -21,9 +21,6 @@ int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err);
 int DefaultsCommand(const QString& outFile, QTextStream& err);
 int CheckCommand(const QString& file, QTextStream& out, QTextStream& err);
 
-// The setup a file stands for, as show and check read it: a .json's own words, an image's
-// decoding; nothing when an image does not decode.
-std::optional<SetupModel> FileSetup(const ImageFile& loaded);
 // The setup check's findings, one a line; how many there were.
 int PrintFindings(const SetupModel& setup, QTextStream& to);
 

@@ -1,7 +1,5 @@
 #include "cli/LinkCommands.h"
 
-#include <unistd.h>
-
 #include <QElapsedTimer>
 #include <QEventLoop>
 #include <QFile>
@@ -13,34 +11,21 @@
 #include "cli/Commands.h"
 #include "cli/MemoryFields.h"
 #include "cli/SetupTables.h"
+#include "cli/Terminal.h"
 #include "cli/WriteSignals.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
-#include "link/LogMessages.h"
-#include "link/qt/Link.h"
-#include "link/qt/PortMap.h"
+#include "state/Module10.h"
 
 namespace kdx {
 namespace {
 
-// The log messages as the command's results, one line each.
-class PrintedLog : public MessageLog {
-  public:
-    explicit PrintedLog(QTextStream& out) : out_(out) {}
-    void LogMessage(std::string_view message) override {
-        out_ << QString::fromUtf8(message.data(), qsizetype(message.size())) << Qt::endl;
-    }
-
-  private:
-    QTextStream& out_;
-};
-
 // A bar with the byte count and the time left on a terminal; a plain line per quarter otherwise.
-class ProgressPrinter : public ProgressDisplay {
+class ProgressPrinter {
   public:
-    explicit ProgressPrinter(QTextStream& err) : err_(err), terminal_(isatty(STDERR_FILENO)) {}
+    explicit ProgressPrinter(QTextStream& err) : err_(err), terminal_(StderrIsTerminal()) {}
 
-    void ShowProgress(int value) override {
+    void ShowProgress(int value) {
         if (value <= 0) {
             if (shown_ && terminal_) err_ << "\n";
             shown_ = false;
@@ -71,12 +56,18 @@ class ProgressPrinter : public ProgressDisplay {
     QElapsedTimer clock_;
 };
 
-// One link session, alive for one command.
+// One link session, alive for one command: the program-wide state as the window has it, its log
+// lines printed as the command's results.
 class Session {
   public:
-    using Outcome = Link::Outcome;
+    using Outcome = Module10::Outcome;
 
-    Session(QTextStream& out, QTextStream& err) : log_(out), progress_(err) {}
+    Session(QTextStream& out, QTextStream& err) : progress_(err) {
+        QObject::connect(&state_, &Module10::Logged,
+                         [&out](const QString& message) { out << message << Qt::endl; });
+        QObject::connect(&state_, &Module10::Progress,
+                         [this](int value) { progress_.ShowProgress(value); });
+    }
 
     // False, with a message, when the port cannot be opened or the trace file not created.
     bool Open(const LinkOptions& options, QTextStream& err) {
@@ -87,8 +78,9 @@ class Session {
                 return false;
             }
             clock_.start();
-            link_.SetTap(
-                [this](Link::Direction direction, std::uint8_t byte) { Trace(direction, byte); });
+            state_.SetTap([this](Module10::Direction direction, std::uint8_t byte) {
+                Trace(direction, byte);
+            });
         }
         const QString device = DeviceOf(options.port);
         if (device.isEmpty()) {
@@ -96,16 +88,18 @@ class Session {
                 << " neexistuje (porty 1 až 6: " << PortNumbersHint() << ")\n";
             return false;
         }
-        if (const PortProblem problem = link_.Open(device); problem != PortProblem::kNone) {
-            err << "kdx17: chyba otevreni portu " << device << ": " << PortProblemText(problem)
+        if (const PortProblem problem = state_.OpenPort(device); problem != PortProblem::kNone) {
+            err << "kdx17: chyba otevreni portu " << device << ": " << PortProblemWords(problem)
                 << "\n";
             return false;
         }
         return true;
     }
 
+    Module10& State() { return state_; }
+
     // Runs a procedure to its end.
-    Outcome Run(const std::function<bool(TransferEngine&)>& start) {
+    Outcome Run(Module10::RequestHandle (Module10::*start)()) {
         // A module may still answer the end of the previous procedure; the line gets quiet
         // first, and the engine drops what came in before it starts.
         if (std::exchange(ranBefore_, true)) {
@@ -113,11 +107,12 @@ class Session {
             QTimer::singleShot(kQuietBetweenProcedures, &quiet, &QEventLoop::quit);
             quiet.exec();
         }
-        return link_.Run(start);
+        // A session runs one procedure at a time: nothing else can be busy.
+        return (state_.*start)()->Wait();
     }
 
     // Ends the running procedure at its next step, as a line that went away would.
-    void EndNow() { link_.Close(); }
+    void EndNow() { state_.ClosePort(); }
 
   private:
     static QString DeviceOf(const QString& port) {
@@ -136,7 +131,7 @@ class Session {
     }
 
     // Every byte on the wire with the time since the session began and its direction.
-    void Trace(Link::Direction direction, std::uint8_t byte) {
+    void Trace(Module10::Direction direction, std::uint8_t byte) {
         static constexpr const char* kDirections[] = {"PC->KDX", "PC->KDX (neodesláno)", "KDX->PC"};
         char line[64];
         const int n = std::snprintf(line, sizeof line, "%12.6f %s %02X\n",
@@ -148,16 +143,15 @@ class Session {
     static constexpr std::chrono::milliseconds kQuietBetweenProcedures{100};
 
     bool ranBefore_ = false;
-    PrintedLog log_;
     ProgressPrinter progress_;
     std::unique_ptr<QFile> trace_;
     QElapsedTimer clock_;
-    Link link_{log_, progress_};
+    Module10 state_;
 };
 
 // The whole memory, or nothing: a read that the module ended early with EM holds only part.
 std::optional<ConfigBuffer> ReadImage(Session& session) {
-    auto outcome = session.Run([](TransferEngine& engine) { return engine.StartRead(); });
+    auto outcome = session.Run(&Module10::Read);
     if (!outcome.Succeeded() || outcome.received.size() != layout::kBufferSize) {
         return std::nullopt;
     }
@@ -169,7 +163,7 @@ std::optional<ConfigBuffer> ReadImage(Session& session) {
 int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) {
     Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
-    const auto outcome = session.Run([](TransferEngine& engine) { return engine.StartTest(); });
+    const auto outcome = session.Run(&Module10::Test);
     return outcome.Succeeded() ? kExitOk : kExitLinkFailed;
 }
 
@@ -190,8 +184,12 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
         err << "kdx17: modul neposlal celou paměť, soubor nezapsán\n";
         return kExitLinkFailed;
     }
-    SetupModel setup;
-    if (!DecodeBuffer(*image, setup)) {
+    FileError error;
+    // A module's memory that decodes is the session's document now, saved as the window saves it.
+    if (CheckBuffer(*image) == std::nullopt) {
+        return Saved(session.State().SaveFile(file, error), error, err);
+    }
+    {
         if (*format == ImageFormat::Json) {
             err << "kdx17: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), uložte ji jako "
                    ".bin nebo .txt\n";
@@ -200,46 +198,47 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
         err << "kdx17: varování: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), "
                "uložena beze změny\n";
     }
-    FileError error;
     return Saved(SaveImage(file, *image, error), error, err);
 }
 
 int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                  QTextStream& err) {
+    Session session(out, err);
+    Module10& state = session.State();
+    // The file is opened as the window opens it: the same setup, the same bytes go out. --raw
+    // sends an image as it is, also one that does not decode, as "buff to KDX" does.
     FileError error;
-    const auto loaded = LoadImageFile(file, error);
-    if (!loaded) {
+    if (options.raw) {
+        auto image = LoadImage(file, error);
+        if (image) state.SetBuffer(std::move(*image));
+    }
+    if (options.raw ? state.Buffer().empty() : !state.OpenFile(file, error)) {
         err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
-    const ConfigBuffer& image = loaded->image;
     // Said before the write, which goes ahead all the same: the file is what the user chose.
-    // An image that does not decode has no setup to check; it is written as it is.
-    if (const auto setup = FileSetup(*loaded)) {
-        PrintFindings(*setup, err);
+    if (!options.raw) {
+        PrintFindings(state.Setup(), err);
         err.flush();
     }
-    Session session(out, err);
     if (!session.Open(options, err)) return kExitLinkFailed;
     // The module's ACK is all this check needs; the window's TEST always waits its full time.
-    if (!session.Run([](TransferEngine& engine) { return engine.StartQuickTest(); }).Succeeded()) {
+    if (!session.Run(&Module10::QuickTest).Succeeded()) {
         err << "kdx17: modul neodpovídá, zápis nezačal\n";
         return kExitLinkFailed;
     }
-    Link::Outcome written;
+    Module10::Outcome written;
     bool interrupted = false;
     {
         // Only the write holds the signals off; before and after it they end the program at once.
         WriteSignals held(err, [&session] { session.EndNow(); });
-        written = session.Run([&](TransferEngine& engine) { return engine.StartRawWrite(image); });
+        written = session.Run(options.raw ? &Module10::RawWrite : &Module10::Write);
         interrupted = held.Caught();
     }
-    if (!written.Succeeded()) {
-        err << "kdx17: " << QString::fromUtf8(messages::kPartlyWritten) << "\n";
-        return kExitLinkFailed;
-    }
+    if (!written.Succeeded()) return kExitLinkFailed;
     if (interrupted || !options.verify) return kExitOk;
 
+    const ConfigBuffer image = state.Buffer();  // what went out
     // The bytes are compared, whatever they decode to.
     const auto readBack = ReadImage(session);
     if (!readBack) {

@@ -7,7 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LinkCommands.h"
-#include "link/qt/PortMap.h"
+#include "state/Ports.h"
 
 namespace {
 
@@ -18,10 +18,11 @@ constexpr const char* kUsage =
     "Příkazy s modulem KDX-17 (přes převodník PC-VORTEL):\n"
     "  test  --port P [--trace SOUBOR]                 test propojení\n"
     "  read  --port P SOUBOR [--trace SOUBOR]          přečte paměť modulu do SOUBORU\n"
-    "  write --port P SOUBOR [--verify] [--trace SOUBOR]\n"
+    "  write --port P SOUBOR [--verify] [--raw] [--trace SOUBOR]\n"
     "                                                  zapíše SOUBOR do modulu; s --verify jej\n"
     "                                                  přečte zpět a porovná bajt po bajtu;\n"
-    "                                                  nálezy kontroly vypíše předem\n"
+    "                                                  nálezy kontroly vypíše předem; s --raw\n"
+    "                                                  pošle obraz beze změny (i nedekódovatelný)\n"
     "Příkazy se soubory:\n"
     "  show SOUBOR                                     nastavení v tabulkách\n"
     "  diff SOUBOR1 SOUBOR2                            položky, které se liší\n"
@@ -83,6 +84,8 @@ int main(int argc, char* argv[]) {
                 (arg == "--port" ? options.port : options.traceFile) = args.takeFirst();
             } else if (arg == "--verify" && command == "write") {
                 options.verify = true;
+            } else if (arg == "--raw" && command == "write") {
+                options.raw = true;
             } else if (arg.startsWith("-")) {
                 return usage();
             } else {

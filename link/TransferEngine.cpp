@@ -1,6 +1,7 @@
 #include "link/TransferEngine.h"
 
 #include <algorithm>
+#include <utility>
 
 #include "link/LogMessages.h"
 #include "link/Protocol.h"
@@ -314,7 +315,7 @@ void TransferEngine::ReadFailed(Failure failure) {
 
 // The hook comes last: it may start the next procedure.
 void TransferEngine::Finish(Failure failure) {
-    Outcome outcome{static_cast<Mode>(mode_), failure, {}};
+    Outcome outcome{static_cast<Mode>(mode_), failure, {}, std::exchange(written_, 0)};
     if (mode_ == kReadMode && failure == Failure::kNone)
         outcome.received = std::move(transferData_);
     transferData_.clear();
@@ -337,6 +338,7 @@ void TransferEngine::WriteStep() {
                     return WriteFailed(Failure::kImageSize);
                 }
                 Send(transferData_[position - 1]);
+                written_ = position;
                 state_ = 50;
             } else {
                 Send(state_ == 25 ? kWriteCommand : kStx);

@@ -36,6 +36,9 @@ class TransferEngine {
         Mode procedure = kNoMode;
         Failure failure = Failure::kNone;
         ConfigBuffer received;
+        // A write: how many of the image's data bytes went out. A failure before the first one
+        // left the module's memory as it was.
+        std::size_t written = 0;
         bool Succeeded() const { return failure == Failure::kNone; }
     };
 
@@ -116,7 +119,8 @@ class TransferEngine {
     int state_ = 0;
     int emptyPolls_ = 0;
     int progress_ = 0;
-    Bytes transferData_;  // read: the bytes received so far; write: the copy being sent
+    Bytes transferData_;       // read: the bytes received so far; write: the copy being sent
+    std::size_t written_ = 0;  // write: the data bytes sent so far
 
     bool quickTest_ = false;
     // An answer's bytes taken ahead of its step, which polls them with the rest: the settle

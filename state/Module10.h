@@ -1,103 +1,112 @@
 #pragma once
 
+#include <QObject>
 #include <QTime>
 #include <functional>
+#include <memory>
 #include <string>
 
-#include "config/Layout.h"
-#include "config/SetupModel.h"
+#include "files/ImageFile.h"
 #include "link/ActivityLog.h"
 #include "link/qt/Link.h"
+#include "state/Ports.h"
+#include "state/Request.h"
+#include "state/SetupDocument.h"
 
 namespace kdx {
 
-// What a window shows of the program-wide state. The state knows its views only through
-// these, and only while they are attached.
-class SetupView {
-  public:
-    virtual ~SetupView() = default;
-    // Panel -> setup: the input settings and the default-outputs byte.
-    virtual void CollectIoPanel() = 0;
-    // The command table into its view, as the setup holds it.
-    virtual void FillCommandTable() = 0;
-    // The whole setup into the views, after a decoding.
-    virtual void ShowSetup() = 0;
-};
-
-class LogView {
-  public:
-    virtual ~LogView() = default;
-    // The activity log's whole text, newest line first.
-    virtual void ShowLog(const std::string& text) = 0;
-};
-
-// The program-wide state, alive for the whole run: the setup, the configuration buffer, the
-// activity log and the link to the module. The procedures that work on it take no arguments.
-class Module10 : private ProgressDisplay, private TimeOfDaySource {
+// The program-wide state, alive for the whole run: the setup document, the activity log and the
+// link to the module, with the procedures on them. The window and kdx17 both come through here,
+// so a rule about files, writes or the log holds for both.
+class Module10 : public QObject,
+                 private MessageLog,
+                 private ProgressDisplay,
+                 private TimeOfDaySource {
+    Q_OBJECT
   public:
     using LocalTime = std::function<QTime()>;  // what the log stamps its lines with
+    using Outcome = TransferEngine::Outcome;
+    using RequestHandle = std::shared_ptr<Request>;
+    using Tap = Link::Tap;
+    using Direction = Link::Direction;
 
     // The link drives the platform's own port and timer unless a test brings others.
     explicit Module10(LocalTime localTime = {}, TransferTiming timing = {},
                       Link::Parts linkParts = {});
 
-    // Attaches a window's views until the returned object goes, which detaches them.
-    class Attachment {
-      public:
-        explicit Attachment(Module10& state) : state_(state) {}
-        Attachment(const Attachment&) = delete;
-        Attachment& operator=(const Attachment&) = delete;
-        ~Attachment();
+    SetupDocument& Document() { return document_; }
+    const SetupModel& Setup() const { return document_.Setup(); }
+    const ConfigBuffer& Buffer() const { return document_.Image(); }
+    const std::string& LogText() const { return log_.Text(); }
 
-      private:
-        Module10& state_;
-    };
-    [[nodiscard]] Attachment Attach(SetupView& setupView, LogView& logView,
-                                    ProgressDisplay& progressView);
-
-    // The command table's defaults, then the input settings and the default-outputs byte as
-    // the panel shows them.
+    // The start setup: the command table's defaults, then the message texts'.
     void ResetCommandTable();
     void ResetMessageTexts();
 
-    // The command table into the views. An empty time becomes "0" in the setup first, so that
-    // the setup holds what the grid shows.
-    void ShowCommandTable();
-
     // buffer := the setup as the module stores it.
     void EncodeSetup();
-    // The buffer into the setup, then the views show it. A buffer that cannot be decoded
-    // changes nothing and gives false.
+    // The buffer into the setup, by the rule every image follows (see OpenFile). A buffer that
+    // cannot be decoded changes nothing and gives false.
     bool DecodeBuffer();
-    // A setup from a file and its image become the setup and the buffer; the views show them.
-    void TakeOpened(ConfigBuffer image, SetupModel opened);
+    // The buffer as the text window or a raw file gives it; the setup stays.
+    void SetBuffer(ConfigBuffer image);
 
-    // The procedures on the module; each says whether it started (a busy link refuses).
-    bool StartRead();
-    bool StartWrite();  // encodes the setup into the buffer first
-    bool StartRawWrite();
-    bool StartTest();
-    // Whether a write ("Uložit do KDX-17" or "buff to KDX") runs now: cutting it off would leave
-    // the module half-written. The link's Finished tells its end.
-    bool Writing();
+    // A file of any of the three formats, checked whole first: a refused one changes nothing
+    // and the error says why. A .json gives its own words; an image the setup it decodes to,
+    // every row's output and action named by its codes. Unedited, a write puts the file's image
+    // into the module byte for byte.
+    bool OpenFile(const QString& path, FileError& error);
+    // The document into a file: a .json the setup's words, an image what a write would send.
+    bool SaveFile(const QString& path, FileError& error);
 
-    void LogMessage(std::string_view message) { log.LogMessage(message); }
+    // The procedures on the module. Each gives the one request it started, or nothing when
+    // another procedure runs, which then goes on undisturbed.
+    RequestHandle Read();
+    RequestHandle Write();     // the document's image, or the setup encoded after an edit
+    RequestHandle RawWrite();  // the buffer as it is
+    RequestHandle Test();
+    // The link test for a program about to transfer: done as soon as the module's ACK is in.
+    RequestHandle QuickTest();
 
-    SetupModel setup;
-    ConfigBuffer buffer;  // empty until a read, "setup to buffer" or "win to buff" fills it
-    ActivityLog log{*this};
-    Link link;
+    bool Busy() const { return !link_.Engine().Idle(); }
+    // What the engine is doing now, for tests and diagnostics; procedures start only through the
+    // requests above.
+    const TransferEngine& Engine() const { return link_.Engine(); }
+    // A write runs now: cutting it off would leave the module half-written.
+    bool Writing() const;
+
+    // The port of the procedures: opened at the module's settings, closing the one open before.
+    PortProblem OpenPort(const QString& device);
+    void ClosePort() { link_.Close(); }
+    bool PortOpen() const { return link_.IsOpen(); }
+    // Whether a device could be opened now; the procedures' port stays as it is.
+    PortProblem ProbePort(const QString& device);
+    // Sees every byte on the wire.
+    void SetTap(Tap tap) { link_.SetTap(std::move(tap)); }
+
+    void LogMessage(std::string_view message) override;
+
+  signals:
+    void Logged(const QString& message);   // one line, as it was logged
+    void LogChanged(const QString& text);  // the whole log, newest line first
+    void Progress(int value);
+    // The open port's line has gone and the port has closed.
+    void PortGone();
+    // Every procedure's end, after its own request has heard it.
+    void ProcedureEnded(const kdx::TransferEngine::Outcome& outcome);
 
   private:
+    RequestHandle Begin(const std::function<void(TransferEngine&)>& start);
     void ShowProgress(int value) override;
     std::string TimeOfDay() override;
-    void TransferFinished(const Link::Outcome& outcome);
-    void ShowSetup();
+    void Ended(const Outcome& outcome);
 
     LocalTime localTime_;
-    SetupView* setupView_ = nullptr;
-    LogView* logView_ = nullptr;
-    ProgressDisplay* progressView_ = nullptr;
+    SetupDocument document_;
+    ActivityLog log_{*this};
+    Link link_;
+    std::unique_ptr<SerialDevice> probe_;
+    RequestHandle running_;
 };
 
 }  // namespace kdx

@@ -40,6 +40,7 @@ class Link : public QObject {
     bool IsOpen() const { return port_->IsOpen(); }
 
     TransferEngine& Engine() { return engine_; }
+    const TransferEngine& Engine() const { return engine_; }
     void SetTap(Tap tap) { tapped_.tap = std::move(tap); }
 
     // Starts a procedure with one of the engine's start requests and runs the event loop until

@@ -75,18 +75,7 @@ class FakePort : public SerialDevice {
 
 // What a window sees of the state: every log message, every progress value, every decoded setup
 // shown, and every procedure's end.
-class Recorder : public SetupView, public LogView, public ProgressDisplay {
-  public:
-    void CollectIoPanel() override {}
-    void FillCommandTable() override {}
-    void ShowSetup() override { ++decoded; }
-    void ShowLog(const std::string& text) override {
-        // The newest line comes first: "time --> message" and CR LF.
-        const std::string line = text.substr(0, text.find("\r\n"));
-        lines.push_back(line.substr(line.find(" --> ") + 5));
-    }
-    void ShowProgress(int value) override { progress.push_back(value); }
-
+struct Recorder {
     std::vector<std::string> lines;  // oldest first
     std::vector<int> progress;       // every value shown
     int decoded = 0;
@@ -97,16 +86,28 @@ class Recorder : public SetupView, public LogView, public ProgressDisplay {
 struct StateRig {
     explicit StateRig(Link::Parts parts, TransferTiming timing = {})
         : state({}, timing, std::move(parts)) {
-        QObject::connect(&state.link, &Link::Finished,
-                         [this](const Link::Outcome& outcome) { log.outcomes.push_back(outcome); });
+        QObject::connect(
+            &state, &Module10::ProcedureEnded,
+            [this](const Module10::Outcome& outcome) { log.outcomes.push_back(outcome); });
+        QObject::connect(&state, &Module10::Logged,
+                         [this](const QString& line) { log.lines.push_back(line.toStdString()); });
+        QObject::connect(&state, &Module10::Progress,
+                         [this](int value) { log.progress.push_back(value); });
+        QObject::connect(&state.Document(), &SetupDocument::Changed, [this](int parts) {
+            if (parts == SetupDocument::kAll) ++log.decoded;
+        });
+    }
+
+    // A change of the setup, as an editor makes it.
+    void Edit(const std::function<void(SetupModel&)>& change) {
+        state.Document().Edit(SetupDocument::kAll, change);
     }
 
     Recorder log;
     Module10 state;
-    Module10::Attachment attachment{state.Attach(log, log, log)};
-    TransferEngine& engine = state.link.Engine();
-    SetupModel& setup = state.setup;
-    ConfigBuffer& buffer = state.buffer;
+    const TransferEngine& engine = state.Engine();
+    const SetupModel& setup = state.Setup();
+    const ConfigBuffer& buffer = state.Buffer();
     std::vector<TransferEngine::Outcome>& outcomes = log.outcomes;
 };
 
@@ -134,7 +135,7 @@ struct EngineRig : ManualParts, StateRig {
     // One tick at the timer's deadline.
     void Tick() {
         clock.now = std::max(clock.now, timer.deadline);
-        engine.OnTransferTimer();
+        emit timer.Tick();
     }
     // One step: a tick, and the settle's tick when bytes were waiting at it.
     void Step() {
@@ -148,7 +149,7 @@ struct EngineRig : ManualParts, StateRig {
         if (!bytes.empty()) {
             clock.now += kFast;
             port.incoming.insert(port.incoming.end(), bytes.begin(), bytes.end());
-            engine.OnBytesArrived();
+            emit port.BytesArrived();
             if (!engine.Holding() && port.incoming.empty()) return;
         }
         Tick();
@@ -185,7 +186,7 @@ class TimedModule {
                     rig_.port.incoming.push_back(arrivals_.front().second);
                     arrivals_.pop_front();
                 }
-                rig_.engine.OnBytesArrived();
+                emit rig_.port.BytesArrived();
             } else {
                 rig_.Tick();
             }

@@ -24,9 +24,9 @@ const std::string kRd(messages::kReadStart), kWr(messages::kWriteStart),
 enum class Procedure { kRead, kWrite, kTest };
 
 void Start(EngineRig& rig, Procedure procedure) {
-    if (procedure == Procedure::kRead) rig.engine.StartRead();
-    if (procedure == Procedure::kWrite) rig.state.StartWrite();
-    if (procedure == Procedure::kTest) rig.engine.StartTest();
+    if (procedure == Procedure::kRead) rig.state.Read();
+    if (procedure == Procedure::kWrite) rig.state.Write();
+    if (procedure == Procedure::kTest) rig.state.Test();
 }
 
 void ExpectIdle(const EngineRig& rig) {
@@ -60,9 +60,9 @@ class StateTableTest : public ::testing::TestWithParam<RowCase> {};
 TEST_P(StateTableTest, StepsAsTheTableSays) {
     const RowCase& c = GetParam();
     EngineRig rig;
-    rig.setup.commandTable[0].smsText = "Z";  // the write's first data byte
+    rig.Edit([](SetupModel& setup) { setup.commandTable[0].smsText = "Z"; });  // first data byte
     const SetupModel setup = rig.setup;
-    if (c.procedure == Procedure::kRead) rig.buffer = {1, 2, 3};
+    if (c.procedure == Procedure::kRead) rig.state.SetBuffer({1, 2, 3});
     Start(rig, c.procedure);
     for (const Bytes& answer : c.answers) {
         ASSERT_TRUE(rig.timer.on) << "ended before all answers were used";
@@ -122,20 +122,15 @@ INSTANTIATE_TEST_SUITE_P(
                 0},
         RowCase{"WriteStart", W, {}, {kEtx}, {kWr}, 25},
         RowCase{"Write25Ack", W, {{kAck}}, {kEtx, kWriteCommand}, {kWr}, 35},
-        RowCase{"Write25Silence", W, {{}}, {kEtx}, {kWr, kWrErr, kPart}, 0},
+        RowCase{"Write25Silence", W, {{}}, {kEtx}, {kWr, kWrErr}, 0},
         RowCase{"Write35Ack", W, {{kAck}, {kNak, kAck}}, {kEtx, kWriteCommand, kStx}, {kWr}, 45},
-        RowCase{"Write35OtherByte",
-                W,
-                {{kAck}, {kNak}},
-                {kEtx, kWriteCommand},
-                {kWr, kWrErr, kPart},
-                0},
+        RowCase{"Write35OtherByte", W, {{kAck}, {kNak}}, {kEtx, kWriteCommand}, {kWr, kWrErr}, 0},
         RowCase{"Write45Ack", W, {{kAck}, {kAck}, {kAck}}, kWrOpen, {kWr}, 50},
         RowCase{"Write45Silence",
                 W,
                 {{kAck}, {kAck}, {}},
                 {kEtx, kWriteCommand, kStx},
-                {kWr, kWrErr, kPart},
+                {kWr, kWrErr},
                 0},
         RowCase{
             "Write50Ack", W, {{kAck}, {kAck}, {kAck}, {kAck}}, Plus(kWrOpen, {kStx}), {kWr}, 45},
@@ -195,7 +190,7 @@ INSTANTIATE_TEST_SUITE_P(Limits, EmptyPollLimitTest, ::testing::Values(R, W));
 TEST(FullTransferTest, ReadGivesTheMemoryDecodedAndShowsEveryCount) {
     EngineRig rig;
     TimedModule module(rig, kFast, SampleImage());
-    rig.engine.StartRead();
+    rig.state.Read();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk}));
     ASSERT_EQ(rig.buffer, SampleImage());  // the byte after the last is dropped
@@ -219,7 +214,7 @@ TEST_P(StaleByteTest, IsNoAnswerToTheOpeningEtx) {
     EngineRig rig;
     rig.port.incoming = {kAck};
     Start(rig, GetParam());
-    rig.engine.OnBytesArrived();  // the port's notice of that byte comes after the start
+    emit rig.port.BytesArrived();  // the port's notice of that byte comes after the start
     EXPECT_FALSE(rig.engine.Holding());
     EXPECT_EQ(rig.port.sent, Bytes{kEtx});
     rig.Answer({kAck});
@@ -232,24 +227,26 @@ TEST(FullTransferTest, ReadEndedByEmAfterNBytesReplacesOnlyTheBuffer) {
     EngineRig rig;
     TimedModule module(rig, kFast, SampleImage());
     module.protocol.SetEarlyEm(7);
-    rig.engine.StartRead();
+    const SetupModel before = rig.setup;
+    rig.state.Read();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk, kRdErr}));  // seven bytes do not decode
     EXPECT_TRUE(rig.outcomes.at(0).Succeeded());        // for the engine, the read ended well
     const ConfigBuffer image = SampleImage();
     EXPECT_EQ(rig.buffer, Bytes(image.begin(), image.begin() + 7));
-    EXPECT_EQ(rig.setup, SetupModel());
+    EXPECT_EQ(rig.setup, before);
     EXPECT_EQ(rig.port.sent.back(), kAck);  // no STX after the EM
 }
 
 TEST(FullTransferTest, UndecodableMemoryFailsAfterTheSuccess) {
     EngineRig rig;
     TimedModule module(rig, kFast);  // a new module: all 0xFF, no digits in its records
-    rig.engine.StartRead();
+    const SetupModel before = rig.setup;
+    rig.state.Read();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kRd, kOk, kRdErr}));
     EXPECT_EQ(rig.buffer, Bytes(1024, 0xFF));
-    EXPECT_EQ(rig.setup, SetupModel());
+    EXPECT_EQ(rig.setup, before);
     EXPECT_EQ(rig.log.decoded, 0);
     ExpectIdle(rig);
 }
@@ -257,8 +254,8 @@ TEST(FullTransferTest, UndecodableMemoryFailsAfterTheSuccess) {
 TEST(FullTransferTest, WriteSendsTheEncodedSetup) {
     EngineRig rig;
     TimedModule module(rig, kFast);
-    rig.setup.messageTexts.pagerName = "Garáž";
-    rig.state.StartWrite();
+    rig.Edit([](SetupModel& setup) { setup.messageTexts.pagerName = "Garáž"; });
+    rig.state.Write();
     EXPECT_EQ(rig.buffer, EncodeSetup(rig.setup));  // encoded into the program's buffer
     module.Run();
     EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
@@ -271,10 +268,10 @@ TEST(FullTransferTest, WriteSendsTheEncodedSetup) {
 TEST(FullTransferTest, RawWriteSendsTheBufferUnchanged) {
     EngineRig rig;
     TimedModule module(rig, kFast);
-    rig.buffer.resize(1024);
-    std::iota(rig.buffer.begin(), rig.buffer.end(), std::uint8_t{0});  // every byte value
-    const ConfigBuffer raw = rig.buffer;
-    rig.engine.StartRawWrite(rig.buffer);
+    ConfigBuffer raw(1024);
+    std::iota(raw.begin(), raw.end(), std::uint8_t{0});  // every byte value
+    rig.state.SetBuffer(raw);
+    rig.state.RawWrite();
     module.Run();
     EXPECT_EQ(module.protocol.Memory(), raw);
     EXPECT_EQ(rig.log.lines, (Log{kRaw, kOk}));
@@ -284,7 +281,7 @@ TEST(FullTransferTest, WriteEndedByEmSucceedsWithoutClosingEtx) {
     EngineRig rig;
     TimedModule module(rig, kFast);
     module.protocol.SetEarlyEm(5);
-    rig.state.StartWrite();
+    rig.state.Write();
     module.Run();
     EXPECT_EQ(rig.log.lines, (Log{kWr, kOk}));
     EXPECT_EQ(rig.port.sent.back(), rig.buffer[4]);
@@ -298,7 +295,7 @@ TEST_P(LastAnswerTest, DecidesTheWriteAndEtxClosesIt) {
     module.alter = [](std::size_t n, std::uint8_t& answer) {
         if (n == 2 + 2 * 1024) answer = GetParam();  // the answer to data byte 1024
     };
-    rig.state.StartWrite();
+    rig.state.Write();
     module.Run();
     EXPECT_EQ(rig.log.lines, GetParam() == kNak ? (Log{kWr, kWrErr, kPart}) : (Log{kWr, kOk}));
     EXPECT_EQ(rig.outcomes.at(0).failure,
@@ -313,8 +310,8 @@ class RawWriteSizeTest : public ::testing::TestWithParam<std::size_t> {};
 
 TEST_P(RawWriteSizeTest, OtherSizesAreRefusedBeforeAnyByteIsSent) {
     EngineRig rig;
-    rig.buffer.assign(GetParam(), 0x41);
-    rig.engine.StartRawWrite(rig.buffer);
+    rig.state.SetBuffer(ConfigBuffer(GetParam(), 0x41));
+    rig.state.RawWrite();
     EXPECT_TRUE(rig.port.sent.empty());
     EXPECT_EQ(rig.log.lines, (Log{kRaw, kWrErr}));
     EXPECT_EQ(rig.outcomes.at(0).failure, Failure::kImageSize);
@@ -333,7 +330,7 @@ TEST_P(NoPortTest, FailsAtTheFirstPollWithItsMessage) {
     Start(rig, GetParam());
     EXPECT_EQ(rig.timer.on, GetParam() != T);  // the test fails at once
     rig.Step();
-    const Log expected[] = {{kRd, kRdErr}, {kWr, kWrErr, kPart}, {kTestErr}};
+    const Log expected[] = {{kRd, kRdErr}, {kWr, kWrErr}, {kTestErr}};
     EXPECT_EQ(rig.log.lines, expected[static_cast<int>(GetParam())]);
     ASSERT_EQ(rig.outcomes.size(), 1u);
     EXPECT_EQ(rig.outcomes[0].failure, Failure::kPortClosed);
@@ -345,7 +342,7 @@ INSTANTIATE_TEST_SUITE_P(Procedures, NoPortTest, ::testing::Values(R, W, T));
 TEST(SendFailureTest, IsIgnoredAndThePollDecides) {
     EngineRig rig;
     rig.port.outputWorks = false;
-    rig.engine.StartRead();
+    rig.state.Read();
     rig.Answer({kAck});
     EXPECT_EQ(rig.engine.TransferState(), 35);
 }
@@ -353,20 +350,16 @@ TEST(SendFailureTest, IsIgnoredAndThePollDecides) {
 TEST(BusyTest, StartRequestsWhileAProcedureRunsAreRefused) {
     EngineRig rig;
     TimedModule module(rig, kFast, SampleImage());
-    EXPECT_TRUE(rig.state.StartRead());
+    EXPECT_NE(rig.state.Read(), nullptr);
     module.Run([&] { return rig.engine.Progress() == 10; });
     const Bytes sent = rig.port.sent;
     const int state = rig.engine.TransferState();
     const microseconds deadline = rig.timer.deadline;
-    EXPECT_FALSE(rig.state.StartRead());
-    EXPECT_FALSE(rig.state.StartWrite());
-    EXPECT_FALSE(rig.state.StartRawWrite());
-    EXPECT_FALSE(rig.state.StartTest());
-    EXPECT_FALSE(rig.engine.StartQuickTest());
-    // A caller waiting for its own procedure's end gets the refusal, not the read's outcome.
-    const auto refused =
-        rig.state.link.Run([](TransferEngine& engine) { return engine.StartTest(); });
-    EXPECT_EQ(refused.failure, Failure::kBusy);
+    EXPECT_EQ(rig.state.Read(), nullptr);
+    EXPECT_EQ(rig.state.Write(), nullptr);
+    EXPECT_EQ(rig.state.RawWrite(), nullptr);
+    EXPECT_EQ(rig.state.Test(), nullptr);
+    EXPECT_EQ(rig.state.QuickTest(), nullptr);
     EXPECT_EQ(rig.port.sent, sent);
     EXPECT_EQ(rig.engine.TransferState(), state);
     EXPECT_EQ(rig.engine.TransferMode(), TransferEngine::kReadMode);
@@ -381,15 +374,15 @@ TEST(BusyTest, StartRequestsWhileAProcedureRunsAreRefused) {
 TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
     EngineRig rig;
     rig.port.incoming = {kAck};  // stale: not the answer
-    rig.engine.StartTest();
-    rig.engine.StartRead();  // ignored: the test is waiting
+    rig.state.Test();
+    rig.state.Read();  // ignored: the test is waiting
     EXPECT_EQ(rig.port.sent, (Bytes{kEtx, kEtx}));
     rig.Tick();
     EXPECT_EQ(rig.log.lines, Log{kTestErr});
 
-    rig.engine.StartTest();
+    rig.state.Test();
     rig.port.incoming = {kAck, kAck};
-    rig.engine.OnBytesArrived();  // no early step: the test always waits
+    emit rig.port.BytesArrived();  // no early step: the test always waits
     EXPECT_EQ(rig.timer.interval, rig.timing.testWait);
     rig.Tick();
     EXPECT_EQ(rig.log.lines, (Log{kTestErr, kTestOk}));
@@ -399,7 +392,7 @@ TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
     EXPECT_TRUE(rig.outcomes[1].Succeeded());
     EXPECT_TRUE(rig.log.progress.empty());
 
-    rig.engine.StartRead();  // and a read after it polls at its own pace
+    rig.state.Read();  // and a read after it polls at its own pace
     rig.Answer({kAck});
     rig.Answer({kAck});
     EXPECT_EQ(rig.timer.interval, rig.timing.pollPeriod);
@@ -407,12 +400,12 @@ TEST(LinkTest, DropsWhatWaitedBeforeWaitsItsFullTimeAndLeavesTheBarAlone) {
 
 TEST(LinkTest, TheQuickCheckEndsAtTheModulesAck) {
     EngineRig rig;
-    rig.engine.StartQuickTest();
+    rig.state.QuickTest();
     rig.port.incoming = {kNak};
-    rig.engine.OnBytesArrived();
+    emit rig.port.BytesArrived();
     EXPECT_TRUE(rig.log.lines.empty());  // another byte does not end it
     rig.port.incoming = {kAck};
-    rig.engine.OnBytesArrived();
+    emit rig.port.BytesArrived();
     EXPECT_EQ(rig.log.lines, Log{kTestOk});
     EXPECT_TRUE(rig.outcomes.at(0).Succeeded());
     ExpectIdle(rig);
@@ -445,13 +438,13 @@ TEST_P(TailTest, ASecondByteOneByteTimeBehindCountsIntoThePoll) {
     rig.clock.now += kFast;
     rig.port.incoming = {c.answer};
     if (c.announced) {
-        rig.engine.OnBytesArrived();
+        emit rig.port.BytesArrived();
     } else {
         rig.Tick();
     }
     rig.clock.now += microseconds(521);
     rig.port.incoming.push_back(c.answer);
-    rig.engine.OnBytesArrived();
+    emit rig.port.BytesArrived();
     if (rig.engine.Holding()) rig.Tick();
     EXPECT_EQ(rig.log.lines, c.log);
     EXPECT_EQ(rig.engine.TransferState(), c.state);
@@ -496,7 +489,7 @@ TEST_P(LatencyTest, TransfersRunAtTheModulesPaceAndCatchItsEm) {
     {
         EngineRig rig;
         TimedModule module = Module(rig, SampleImage());
-        rig.engine.StartRead();
+        rig.state.Read();
         const microseconds took = module.Run();
         EXPECT_EQ(rig.log.lines, (Log{kRd, kOk}));
         EXPECT_GE(rig.engine.SilenceWindow(), c.windowMin);
@@ -506,7 +499,7 @@ TEST_P(LatencyTest, TransfersRunAtTheModulesPaceAndCatchItsEm) {
     {
         EngineRig rig;
         TimedModule module = Module(rig);
-        rig.state.StartWrite();
+        rig.state.Write();
         EXPECT_LE(module.Run(), 1025 * c.writeByte + opening);
         EXPECT_EQ(module.protocol.Memory(), EncodeSetup(rig.setup));
     }
@@ -514,7 +507,7 @@ TEST_P(LatencyTest, TransfersRunAtTheModulesPaceAndCatchItsEm) {
         EngineRig rig;
         TimedModule module = Module(rig, SampleImage());
         module.protocol.SetEarlyEm(40);
-        rig.engine.StartRead();
+        rig.state.Read();
         module.Run();
         EXPECT_EQ(rig.buffer.size(), 40u);
     }

@@ -19,8 +19,8 @@ Form* IfOpen(const QPointer<Form>& form) {
 
 }  // namespace
 
-EditorHost::EditorHost(SetupModel& setup, EditorViews views, QWidget* owner)
-    : setup_(setup), views_(std::move(views)), owner_(owner) {}
+EditorHost::EditorHost(SetupDocument& document, QWidget* owner)
+    : document_(document), owner_(owner) {}
 
 EditorHost::~EditorHost() {
     // Neither window may outlive the setup it edits.
@@ -34,7 +34,7 @@ Form3* EditorHost::TextEditor() const { return IfOpen(form3_); }
 void EditorHost::Grid1DoubleClick(int row) {
     if (row < 1 || row > kCommandRows) return;
     if (!CommandEditor()) {
-        form2_ = new Form2(setup_, views_.showCommandTable, owner_);
+        form2_ = new Form2(document_, owner_);
         form2_->setAttribute(Qt::WA_DeleteOnClose);
     }
     form2_->OpenForRow(row);
@@ -52,9 +52,10 @@ void EditorHost::Grid2DoubleClick(int row, int col) {
 
 void EditorHost::Grid2SpacePress(int row, int col) {
     if (row < 1 || row > kPhoneEntries || col <= kNumberColumn || col > kLastFlagColumn) return;
-    std::string& flag = setup_.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
-    flag = ToggledFlag(flag);
-    if (views_.showPhoneList) views_.showPhoneList();
+    document_.Edit(SetupDocument::kPhones, [row, col](SetupModel& setup) {
+        std::string& flag = setup.phoneList[static_cast<std::size_t>(row - 1)].Cell(col - 1);
+        flag = ToggledFlag(flag);
+    });
 }
 
 void EditorHost::Grid3DoubleClick(int row) {
@@ -66,8 +67,7 @@ void EditorHost::Grid3DoubleClick(int row) {
 // An open editor only comes to the front: it keeps the entry it was opened for.
 void EditorHost::OpenTextEditor(int row) {
     if (!TextEditor()) {
-        form3_ = new Form3(setup_, editTarget_, row, views_.showPhoneList, views_.showMessageTexts,
-                           owner_);
+        form3_ = new Form3(document_, editTarget_, row, owner_);
         form3_->setAttribute(Qt::WA_DeleteOnClose);
     }
     editors::ShowInFront(*form3_);

@@ -3,25 +3,18 @@
 #include <QPointer>
 #include <functional>
 
-#include "config/SetupModel.h"
+#include "state/SetupDocument.h"
 #include "ui/editors/Form2.h"
 #include "ui/editors/Form3.h"
 
 namespace kdx {
 
-// The main window's view refreshes that the editors call after a change.
-struct EditorViews {
-    std::function<void()> showCommandTable;
-    std::function<void()> showPhoneList;
-    std::function<void()> showMessageTexts;
-};
-
 // The main window's side of the editors: what a double-click on each grid does. Each editor
 // exists while it is open; closing it deletes it, so the next opening starts from a new window.
 class EditorHost {
   public:
-    // owner (the main window) parents the editor windows; the setup must outlive the host.
-    EditorHost(SetupModel& setup, EditorViews views, QWidget* owner = nullptr);
+    // owner (the main window) parents the editor windows; the document must outlive the host.
+    explicit EditorHost(SetupDocument& document, QWidget* owner = nullptr);
     ~EditorHost();
     EditorHost(const EditorHost&) = delete;
     EditorHost& operator=(const EditorHost&) = delete;
@@ -39,8 +32,7 @@ class EditorHost {
   private:
     void OpenTextEditor(int row);
 
-    SetupModel& setup_;
-    EditorViews views_;
+    SetupDocument& document_;
     QWidget* owner_;
     QPointer<Form2> form2_;
     QPointer<Form3> form3_;

@@ -79,7 +79,7 @@ bool ExceedsPulseMax(const QString& text) {
 
 }  // namespace
 
-Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget* parent)
+Form2::Form2(SetupDocument& document, QWidget* parent)
     : QWidget(parent, Qt::Window),
       Label6(NewLabel(texts::kCommandHeading, this)),
       Label1(NewLabel(texts::kRowLabel, this)),
@@ -97,8 +97,7 @@ Form2::Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget*
       Line1(new QFrame(this)),
       Command1(new QPushButton(texts::kSave, this)),
       Command2(new QPushButton(texts::kBack, this)),
-      setup_(setup),
-      showCommandTable_(std::move(showCommandTable)) {
+      document_(document) {
     // The window has no title. An empty one would make Qt show the program's name instead; a
     // blank shows nothing.
     setWindowTitle(QStringLiteral(" "));
@@ -188,16 +187,16 @@ bool Form2::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
-CommandRow* Form2::Row() const {
+int Form2::RowIndex() const {
     bool ok = false;
     const int row = Text1->text().toInt(&ok);
-    if (!ok || row < 1 || row > kCommandRows) return nullptr;
-    return &setup_.commandTable[static_cast<std::size_t>(row - 1)];
+    return ok && row >= 1 && row <= kCommandRows ? row - 1 : -1;
 }
 
 void Form2::LoadRow() {
-    const CommandRow* source = Row();
-    if (!source) return;
+    const int index = RowIndex();
+    if (index < 0) return;
+    const CommandRow* source = &document_.Setup().commandTable[static_cast<std::size_t>(index)];
     FillList(*Combo1, words::kOutputs);
     SelectExact(*Combo1, source->output);
     FillActions(*Combo2, Combo1->currentText() == words::kSystem);
@@ -227,13 +226,13 @@ void Form2::ClampPulseLength() {
 
 void Form2::Save() {
     LeaveOutput();  // a save that took no focus from the output field still regroups first
-    if (CommandRow* target = Row()) {
-        target->smsText = Text2->text().toStdString();
-        target->output = Combo1->currentText().toStdString();
-        target->action = Combo2->currentText().toStdString();
-        target->time = Text3->text().toStdString();
-        target->confirm = Check1->isChecked() ? words::kYes : words::kNo;
-        if (showCommandTable_) showCommandTable_();
+    if (const int index = RowIndex(); index >= 0) {
+        const CommandRow row{Text2->text().toStdString(), Combo1->currentText().toStdString(),
+                             Combo2->currentText().toStdString(), Text3->text().toStdString(),
+                             Check1->isChecked() ? words::kYes : words::kNo};
+        document_.Edit(SetupDocument::kCommands, [&](SetupModel& setup) {
+            setup.commandTable[static_cast<std::size_t>(index)] = row;
+        });
     }
     close();
 }

@@ -4,7 +4,7 @@
 #include <QWidget>
 #include <functional>
 
-#include "config/SetupModel.h"
+#include "state/SetupDocument.h"
 
 class QCheckBox;
 class QComboBox;
@@ -21,8 +21,8 @@ class Form2 : public QWidget {
     Q_OBJECT
 
   public:
-    // showCommandTable refreshes the command table view after a save.
-    Form2(SetupModel& setup, std::function<void()> showCommandTable, QWidget* parent = nullptr);
+    // A save is an edit of the document, whose views follow it.
+    explicit Form2(SetupDocument& document, QWidget* parent = nullptr);
     ~Form2() override;
 
     // Shows the editor (or brings it to the front) and names the row, 1 to 20, that the next
@@ -52,15 +52,14 @@ class Form2 : public QWidget {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    CommandRow* Row() const;  // the row named in the row field, or nullptr
+    int RowIndex() const;  // the setup's index of the row named in the row field, or -1
     void LoadRow();
     void EnterOutput();
     void LeaveOutput();
     void ClampPulseLength();
     void Save();
 
-    SetupModel& setup_;
-    std::function<void()> showCommandTable_;
+    SetupDocument& document_;
     QString outputOnEntry_;       // the output field's text when it last received the focus
     bool outputFocused_ = false;  // the output field has the focus and has not been left yet
 };

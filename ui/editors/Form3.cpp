@@ -16,10 +16,20 @@ namespace {
 using namespace editors;
 constexpr double kWindowPoints = 8.25;
 constexpr double kHeadingPoints = 12;
+// The text a row stands for, or nullptr for a row outside the list; const as the setup is.
+template <typename Model>
+auto EntryIn(Model& setup, EditTarget target, int row) -> decltype(&setup.phoneList[0].number) {
+    if (target == EditTarget::MessageText) {
+        return row >= 1 && row <= kMessageTexts ? &setup.messageTexts.Text(row - 1) : nullptr;
+    }
+    return row >= 1 && row <= kPhoneEntries
+               ? &setup.phoneList[static_cast<std::size_t>(row - 1)].number
+               : nullptr;
+}
+
 }  // namespace
 
-Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()> showPhoneList,
-             std::function<void()> showMessageTexts, QWidget* parent)
+Form3::Form3(SetupDocument& document, EditTarget target, int row, QWidget* parent)
     : QWidget(parent, Qt::Window),
       Label1(NewLabel(texts::kTextHeading, this)),
       Label2(NewLabel(
@@ -28,11 +38,9 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
       Line1(new QFrame(this)),
       Command1(new QPushButton(texts::kSave, this)),
       Command2(new QPushButton(texts::kBack, this)),
-      setup_(setup),
+      document_(document),
       target_(target),
-      row_(row),
-      showPhoneList_(std::move(showPhoneList)),
-      showMessageTexts_(std::move(showMessageTexts)) {
+      row_(row) {
     setWindowTitle(texts::kTextEditorTitle);
     setFont(FormFont(kWindowPoints));
     setFixedSize(TwipsToPixels(4680), TwipsToPixels(2355));
@@ -55,7 +63,8 @@ Form3::Form3(SetupModel& setup, EditTarget target, int row, std::function<void()
     Text1->setFocus();
 
     // A stored text may be one character longer than can be typed; it loads and saves whole.
-    if (const std::string* entry = Entry()) SetTextWhole(*Text1, QString::fromStdString(*entry));
+    if (const std::string* entry = EntryIn(document_.Setup(), target_, row_))
+        SetTextWhole(*Text1, QString::fromStdString(*entry));
 
     connect(Command1, &QPushButton::clicked, this, &Form3::Save);
     connect(Command2, &QPushButton::clicked, this, &QWidget::close);
@@ -65,19 +74,13 @@ void Form3::keyPressEvent(QKeyEvent* event) {
     if (!PressForKey(*event, *this, *Command1, *Command2)) QWidget::keyPressEvent(event);
 }
 
-std::string* Form3::Entry() const {
-    if (target_ == EditTarget::MessageText) {
-        return row_ >= 1 && row_ <= kMessageTexts ? &setup_.messageTexts.Text(row_ - 1) : nullptr;
-    }
-    return row_ >= 1 && row_ <= kPhoneEntries
-               ? &setup_.phoneList[static_cast<std::size_t>(row_ - 1)].number
-               : nullptr;
-}
-
 void Form3::Save() {
-    if (std::string* entry = Entry()) *entry = Text1->text().toStdString();
-    if (showPhoneList_) showPhoneList_();
-    if (showMessageTexts_) showMessageTexts_();
+    const std::string text = Text1->text().toStdString();
+    const int parts =
+        target_ == EditTarget::MessageText ? SetupDocument::kTexts : SetupDocument::kPhones;
+    if (EntryIn(document_.Setup(), target_, row_)) {
+        document_.Edit(parts, [&](SetupModel& setup) { *EntryIn(setup, target_, row_) = text; });
+    }
     close();
 }
 

@@ -4,7 +4,7 @@
 #include <functional>
 #include <string>
 
-#include "config/SetupModel.h"
+#include "state/SetupDocument.h"
 
 class QFrame;
 class QLabel;
@@ -22,10 +22,9 @@ class Form3 : public QWidget {
     Q_OBJECT
 
   public:
-    // row is the view's row, 1-based: phone entry or message text row - 1. After a save the
-    // editor refreshes the phone list view and then the message texts view.
-    Form3(SetupModel& setup, EditTarget target, int row, std::function<void()> showPhoneList,
-          std::function<void()> showMessageTexts, QWidget* parent = nullptr);
+    // row is the view's row, 1-based: phone entry or message text row - 1. A save is an edit of
+    // the document, whose views follow it.
+    Form3(SetupDocument& document, EditTarget target, int row, QWidget* parent = nullptr);
 
     EditTarget Target() const { return target_; }
     int Row() const { return row_; }
@@ -41,14 +40,11 @@ class Form3 : public QWidget {
     void keyPressEvent(QKeyEvent* event) override;
 
   private:
-    std::string* Entry() const;  // nullptr for a row outside the list
     void Save();
 
-    SetupModel& setup_;
+    SetupDocument& document_;
     const EditTarget target_;
     const int row_;
-    std::function<void()> showPhoneList_;
-    std::function<void()> showMessageTexts_;
 };
 
 }  // namespace kdx

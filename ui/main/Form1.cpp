@@ -99,14 +99,10 @@ Form1::Form1(Module10& state, PortSource& ports, QWidget* parent)
 // Without a source, the fixed list stands for one.
 Form1::Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent)
     : QWidget(parent), state_(state) {
-    editors_ = std::make_unique<EditorHost>(
-        state_.setup,
-        EditorViews{[this] { ShowCommandTable(); }, [this] { ShowPhoneList(); },
-                    [this] { ShowMessageTexts(); }},
-        this);
+    editors_ = std::make_unique<EditorHost>(state_.Document(), this);
     BuildLayout();
     ioPanel_ = new IoPanel(
-        state_.setup,
+        state_.Document(),
         {Command8, Command9, Command10, Option7, Option8, Option10, Option9, in1, in2}, this);
     if (!source) source = new FixedPorts(std::move(ports), this);
     portChooser_ = new PortChooser(
@@ -116,10 +112,6 @@ Form1::Form1(Module10& state, PortSource* source, PortMap ports, QWidget* parent
 }
 
 Form1::~Form1() = default;
-
-void Form1::ShowLog(const std::string& text) { Text2->SetText(Q(text)); }
-
-void Form1::ShowProgress(int value) { bar->setValue(value); }
 
 void Form1::BuildLayout() {
     setWindowTitle(texts::kCaption);
@@ -231,12 +223,20 @@ void Form1::BuildLayout() {
 void Form1::Connect() {
     connect(Check1, &QCheckBox::clicked, this, &Form1::Check1Click);
     connect(Check2, &QCheckBox::clicked, this, &Form1::Check2Click);
-    connect(sys, &QLineEdit::textEdited, this,
-            [this](const QString& text) { state_.setup.sysValue = text.toStdString(); });
-    connect(kredit, &QLineEdit::textEdited, this,
-            [this](const QString& text) { state_.setup.creditCode = text.toStdString(); });
-    connect(udrzeni, &QCheckBox::clicked, this,
-            [this](bool checked) { state_.setup.creditKeepAlive = checked; });
+    SetupDocument& document = state_.Document();
+    connect(&document, &SetupDocument::Changed, this, &Form1::ShowSetup);
+    connect(&state_, &Module10::LogChanged, Text2, &TextBox::SetText);
+    connect(&state_, &Module10::Progress, bar, &QProgressBar::setValue);
+    auto edit = [&document](auto change) { document.Edit(SetupDocument::kHeld, change); };
+    connect(sys, &QLineEdit::textEdited, this, [edit](const QString& text) {
+        edit([&text](SetupModel& setup) { setup.sysValue = text.toStdString(); });
+    });
+    connect(kredit, &QLineEdit::textEdited, this, [edit](const QString& text) {
+        edit([&text](SetupModel& setup) { setup.creditCode = text.toStdString(); });
+    });
+    connect(udrzeni, &QCheckBox::clicked, this, [edit](bool checked) {
+        edit([checked](SetupModel& setup) { setup.creditKeepAlive = checked; });
+    });
 
     connect(grid1, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid1DoubleClick(row); });
@@ -246,10 +246,10 @@ void Form1::Connect() {
             [this](int row, int col) { editors_->Grid2SpacePress(row, col); });
     connect(grid3, &Grid::DblClick, this,
             [this](int row, int) { editors_->Grid3DoubleClick(row); });
-    connect(Command1, &QPushButton::clicked, this, [this] { state_.StartRead(); });
-    connect(Command2, &QPushButton::clicked, this, [this] { state_.StartWrite(); });
-    connect(Command3, &QPushButton::clicked, this, [this] { state_.StartTest(); });
-    connect(Command4, &QPushButton::clicked, this, [this] { state_.StartRawWrite(); });
+    connect(Command1, &QPushButton::clicked, this, [this] { state_.Read(); });
+    connect(Command2, &QPushButton::clicked, this, [this] { state_.Write(); });
+    connect(Command3, &QPushButton::clicked, this, [this] { state_.Test(); });
+    connect(Command4, &QPushButton::clicked, this, [this] { state_.RawWrite(); });
     connect(Command7, &QPushButton::clicked, this, &Form1::BuffToWin);
     connect(Command15, &QPushButton::clicked, this, &Form1::WinToBuff);
 
@@ -264,13 +264,14 @@ void Form1::StartUp() {
     Check2Click();
     InitGrids();
     state_.ResetCommandTable();
+    ioPanel_->CollectIoPanel(false);
     state_.ResetMessageTexts();
     IoPanel::ShowOutputState(Command8, 0);
     IoPanel::ShowOutputState(Command9, 0);
     IoPanel::ShowOutputState(Command10, 0);
     // The buttons now read "0" while the byte was collected from "1": collect again, so that a
     // write right after start stores what the user sees (0x7C).
-    CollectIoPanel();
+    ioPanel_->CollectIoPanel(false);
     ShowCommandTable();
     ShowPhoneList();
     ShowMessageTexts();
@@ -296,11 +297,9 @@ void Form1::InitGrids() {
         grid3->SetTextMatrix(r, 0, texts::kTextRowTitles[r - 1]);
 }
 
-void Form1::ShowCommandTable() { state_.ShowCommandTable(); }
-
-void Form1::FillCommandTable() {
+void Form1::ShowCommandTable() {
     for (int i = 0; i < kCommandRows; ++i) {
-        const CommandRow& row = state_.setup.commandTable[static_cast<std::size_t>(i)];
+        const CommandRow& row = state_.Setup().commandTable[static_cast<std::size_t>(i)];
         grid1->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid1->SetTextMatrix(i + 1, 1, ' ' + Q(row.smsText));
         for (int c = 2; c < grid1->Cols(); ++c) grid1->SetTextMatrix(i + 1, c, Q(row.Cell(c - 1)));
@@ -309,7 +308,7 @@ void Form1::FillCommandTable() {
 
 void Form1::ShowPhoneList() {
     for (int i = 0; i < kPhoneEntries; ++i) {
-        const PhoneEntry& entry = state_.setup.phoneList[static_cast<std::size_t>(i)];
+        const PhoneEntry& entry = state_.Setup().phoneList[static_cast<std::size_t>(i)];
         grid2->SetTextMatrix(i + 1, 0, QString::number(i + 1));
         grid2->SetTextMatrix(i + 1, 1, ' ' + Q(entry.number));
         for (int c = 2; c < grid2->Cols(); ++c)
@@ -319,7 +318,7 @@ void Form1::ShowPhoneList() {
 
 void Form1::ShowMessageTexts() {
     for (int i = 0; i < kMessageTexts; ++i) {
-        grid3->SetTextMatrix(i + 1, 1, Q(state_.setup.messageTexts.Text(i)));
+        grid3->SetTextMatrix(i + 1, 1, Q(state_.Setup().messageTexts.Text(i)));
     }
 }
 
@@ -327,25 +326,25 @@ void Form1::CollectIoPanel() { ioPanel_->CollectIoPanel(); }
 
 void Form1::ShowIoPanel() { ioPanel_->ShowIoPanel(); }
 
+// A value the user is typing is shown already: setting it again would move the cursor.
 void Form1::ShowHeldValues() {
-    sys->setText(Q(state_.setup.sysValue));
-    kredit->setText(Q(state_.setup.creditCode));
-    udrzeni->setChecked(state_.setup.creditKeepAlive);
+    const SetupModel& setup = state_.Setup();
+    if (sys->text() != Q(setup.sysValue)) sys->setText(Q(setup.sysValue));
+    if (kredit->text() != Q(setup.creditCode)) kredit->setText(Q(setup.creditCode));
+    udrzeni->setChecked(setup.creditKeepAlive);
 }
 
 void Form1::LogMessage(const QString& message) { state_.LogMessage(message.toStdString()); }
 
-void Form1::ShowSetup() {
-    ShowHeldValues();
-    FillCommandTable();
-    ShowPhoneList();
-    ShowMessageTexts();
-    ShowIoPanel();
+void Form1::ShowSetup(int parts) {
+    if (parts & SetupDocument::kHeld) ShowHeldValues();
+    if (parts & SetupDocument::kCommands) ShowCommandTable();
+    if (parts & SetupDocument::kPhones) ShowPhoneList();
+    if (parts & SetupDocument::kTexts) ShowMessageTexts();
+    if (parts & SetupDocument::kPanel) ShowIoPanel();
 }
 
 void Form1::ProbePorts() { portChooser_->ProbePorts(); }
-
-void Form1::OpenSelectedPort() { portChooser_->OpenSelectedPort(); }
 
 void Form1::RefreshPorts() { portChooser_->RefreshPorts(); }
 
@@ -365,14 +364,17 @@ void Form1::Check2Click() {
 }
 
 void Form1::BuffToWin() {
-    if (const auto problem = BufferSizeMessage(state_.buffer)) LogMessage(Q(*problem));
-    Text1->SetText(Text1->Text() + Q(BufferToText(state_.buffer)));
+    if (const auto problem = BufferSizeMessage(state_.Buffer())) LogMessage(Q(*problem));
+    Text1->SetText(Text1->Text() + Q(BufferToText(state_.Buffer())));
 }
 
 void Form1::WinToBuff() {
     // The buffer is replaced only when the whole text reads as the module's memory.
-    if (const auto problem = TextToBuffer(Text1->Text().toStdString(), state_.buffer)) {
+    ConfigBuffer image = state_.Buffer();
+    if (const auto problem = TextToBuffer(Text1->Text().toStdString(), image)) {
         LogMessage(Q(*problem));
+    } else {
+        state_.SetBuffer(std::move(image));
     }
 }
 

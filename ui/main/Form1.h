@@ -3,7 +3,6 @@
 #include <QWidget>
 #include <memory>
 
-#include "link/qt/PortSource.h"
 #include "state/Module10.h"
 
 class QCheckBox;
@@ -28,7 +27,7 @@ class TextBox;
 // The main window: the three tables, the input/output and credit panel, the port choice, the
 // transfer buttons, the activity log and the debug tools. Its controls are public under their
 // layout names so that the other windows and the transfers can reach them.
-class Form1 : public QWidget, private SetupView, private LogView, private ProgressDisplay {
+class Form1 : public QWidget {
     Q_OBJECT
 
   public:
@@ -41,28 +40,25 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     // Column widths and titles of the three grids.
     void InitGrids();
 
-    // Refill the grids from the setup. The command table goes through the state, which turns an
-    // empty time into "0" in the setup first.
+    // Refill the grids from the setup.
     void ShowCommandTable();
     void ShowPhoneList();
     void ShowMessageTexts();
 
     // Panel -> setup: the input settings and the default-outputs byte.
-    void CollectIoPanel() override;
+    void CollectIoPanel();
     // Setup -> panel, running none of the panel's handlers.
     void ShowIoPanel();
     // Setup -> sys, kredit and udrzeni, the values the setup shares with those controls.
     void ShowHeldValues();
-    // The whole setup into the grids, the panel and those three controls, after a decoding.
-    void ShowSetup() override;
+    // The parts of the setup that changed into the grids, the panel and those three controls.
+    void ShowSetup(int parts = SetupDocument::kAll);
 
     // One time-stamped line at the top of the activity log.
     void LogMessage(const QString& message);
 
     // Greys the options of the ports that cannot be opened and closed; leaves none open.
     void ProbePorts();
-    // Opens the chosen port, closing the one open before (also the same one).
-    void OpenSelectedPort();
     // Every port probed again but the open one, also those greyed as in use.
     void RefreshPorts();
 
@@ -144,15 +140,10 @@ class Form1 : public QWidget, private SetupView, private LogView, private Progre
     void BuffToWin();
     void WinToBuff();
 
-    void FillCommandTable() override;
-    void ShowLog(const std::string& text) override;
-    void ShowProgress(int value) override;
-
     Module10& state_;
     std::unique_ptr<EditorHost> editors_;
     IoPanel* ioPanel_ = nullptr;
     PortChooser* portChooser_ = nullptr;
-    Module10::Attachment attachment_{state_.Attach(*this, *this, *this)};
 };
 
 }  // namespace kdx

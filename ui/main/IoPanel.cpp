@@ -32,39 +32,49 @@ std::int16_t Insensitivity(const QSlider* slider) {
 
 }  // namespace
 
-IoPanel::IoPanel(SetupModel& setup, IoPanelControls controls, QObject* parent)
-    : QObject(parent), setup_(setup), controls_(controls) {
+IoPanel::IoPanel(SetupDocument& document, IoPanelControls controls, QObject* parent)
+    : QObject(parent), document_(document), controls_(controls) {
     for (QPushButton* button : {controls_.Command8, controls_.Command9, controls_.Command10}) {
         connect(button, &QPushButton::clicked, this, [this, button] { OutputButtonClick(button); });
     }
     // clicked comes from the user only (mouse, keyboard); a selection made by code is silent.
     for (QRadioButton* option :
          {controls_.Option7, controls_.Option8, controls_.Option9, controls_.Option10}) {
-        connect(option, &QRadioButton::clicked, this, &IoPanel::CollectIoPanel);
+        connect(option, &QRadioButton::clicked, this, [this] { CollectIoPanel(); });
     }
     // ShowIoPanel blocks the sliders' signals while it moves them.
     for (QSlider* slider : {controls_.in1, controls_.in2}) {
-        connect(slider, &QSlider::valueChanged, this, &IoPanel::CollectIoPanel);
+        connect(slider, &QSlider::valueChanged, this, [this] { CollectIoPanel(); });
     }
 }
 
-void IoPanel::CollectIoPanel() {
+void IoPanel::CollectIoPanel(bool byUser) {
     std::uint8_t outputs = 0xFF;
     if (CaptionValue(controls_.Command8->text()) == 0) outputs &= ~kOutputBitRele1;
     if (CaptionValue(controls_.Command9->text()) == 0) outputs &= ~kOutputBitRele2;
     if (CaptionValue(controls_.Command10->text()) == 0) outputs &= ~kOutputBitBypass;
-    setup_.outputDefaults = outputs;
-    setup_.inputSettings.in1Polarity = controls_.Option7->isChecked() ? 0 : 1;
-    setup_.inputSettings.in2Polarity = controls_.Option10->isChecked() ? 0 : 1;
-    setup_.inputSettings.in1Insensitivity = Insensitivity(controls_.in1);
-    setup_.inputSettings.in2Insensitivity = Insensitivity(controls_.in2);
+    InputSettings inputs;
+    inputs.in1Polarity = controls_.Option7->isChecked() ? 0 : 1;
+    inputs.in2Polarity = controls_.Option10->isChecked() ? 0 : 1;
+    inputs.in1Insensitivity = Insensitivity(controls_.in1);
+    inputs.in2Insensitivity = Insensitivity(controls_.in2);
+    auto collect = [&](SetupModel& setup) {
+        setup.outputDefaults = outputs;
+        setup.inputSettings = inputs;
+    };
+    if (byUser) {
+        document_.Edit(SetupDocument::kPanel, collect);
+    } else {
+        document_.Reset(SetupDocument::kPanel, collect);
+    }
 }
 
 void IoPanel::ShowIoPanel() {
-    ShowOutputState(controls_.Command8, setup_.outputDefaults & kOutputBitRele1 ? 1 : 0);
-    ShowOutputState(controls_.Command9, setup_.outputDefaults & kOutputBitRele2 ? 1 : 0);
-    ShowOutputState(controls_.Command10, setup_.outputDefaults & kOutputBitBypass ? 1 : 0);
-    const InputSettings& inputs = setup_.inputSettings;
+    ShowOutputState(controls_.Command8, document_.Setup().outputDefaults & kOutputBitRele1 ? 1 : 0);
+    ShowOutputState(controls_.Command9, document_.Setup().outputDefaults & kOutputBitRele2 ? 1 : 0);
+    ShowOutputState(controls_.Command10,
+                    document_.Setup().outputDefaults & kOutputBitBypass ? 1 : 0);
+    const InputSettings& inputs = document_.Setup().inputSettings;
     (inputs.in1Polarity != 0 ? controls_.Option8 : controls_.Option7)->setChecked(true);
     (inputs.in2Polarity != 0 ? controls_.Option9 : controls_.Option10)->setChecked(true);
     const QSignalBlocker block1(controls_.in1);

@@ -2,7 +2,7 @@
 
 #include <QObject>
 
-#include "config/SetupModel.h"
+#include "state/SetupDocument.h"
 
 class QPushButton;
 class QRadioButton;
@@ -28,11 +28,12 @@ struct IoPanelControls {
 class IoPanel : public QObject {
     Q_OBJECT
   public:
-    // The setup must outlive the panel; the controls belong to the window.
-    IoPanel(SetupModel& setup, IoPanelControls controls, QObject* parent = nullptr);
+    // The document must outlive the panel; the controls belong to the window.
+    IoPanel(SetupDocument& document, IoPanelControls controls, QObject* parent = nullptr);
 
-    // Panel -> setup: the input settings and the default-outputs byte.
-    void CollectIoPanel();
+    // Panel -> setup: the input settings and the default-outputs byte; a user's edit, unless the
+    // start setup is being built.
+    void CollectIoPanel(bool byUser = true);
     // Setup -> panel, running none of the panel's handlers.
     void ShowIoPanel();
     // v = 0 turns a button reading 1 to "0", v = 1 a button reading 0 to "1"; else nothing.
@@ -41,7 +42,7 @@ class IoPanel : public QObject {
   private:
     void OutputButtonClick(QPushButton* button);
 
-    SetupModel& setup_;
+    SetupDocument& document_;
     IoPanelControls controls_;
 };
 

@@ -12,9 +12,7 @@
 #include <QMessageBox>
 #include <QMimeData>
 
-#include "config/Codec.h"
 #include "config/SetupCheck.h"
-#include "files/ImageFile.h"
 #include "state/Module10.h"
 #include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
@@ -80,29 +78,18 @@ MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
 }
 
 bool MainWindow::OpenFile(const QString& path) {
-    const QString name = QFileInfo(path).fileName();
     FileError error;
-    auto file = LoadImageFile(path, error);
-    // A .bin or .txt must also decode; a .json was a setup to begin with.
-    SetupModel opened = state_.setup;
-    if (file && file->setup) {
-        opened = *file->setup;
-    } else if (file && !DecodeBuffer(file->image, opened)) {
-        error.message = QString(texts::kNotDecodable).arg(name);
-        file.reset();
-    }
-    if (!file) {
+    if (!state_.OpenFile(path, error)) {
         state_.LogMessage(QString(texts::kOpenFailed).arg(error.message).toStdString());
         return false;
     }
-    state_.TakeOpened(std::move(file->image), std::move(opened));
-    state_.LogMessage(QString(texts::kOpened).arg(name).toStdString());
+    state_.LogMessage(QString(texts::kOpened).arg(QFileInfo(path).fileName()).toStdString());
     return true;
 }
 
 bool MainWindow::SaveFile(const QString& path) {
     FileError error;
-    if (!SaveSetup(path, state_.setup, error)) {
+    if (!state_.SaveFile(path, error)) {
         state_.LogMessage(QString(texts::kSaveFailed).arg(error.message).toStdString());
         return false;
     }
@@ -146,23 +133,33 @@ void MainWindow::About() {
 }
 
 void MainWindow::Check() {
-    if (!check_) check_ = new CheckDialog(*form_, this);
-    check_->Fill(CheckSetup(state_.setup));
+    if (!check_) {
+        check_ = new CheckDialog(*form_, this);
+        connect(&state_.Document(), &SetupDocument::Changed, check_,
+                [this] { check_->Fill(CheckSetup(state_.Setup())); });
+    }
+    check_->Fill(CheckSetup(state_.Setup()));
     check_->show();
     check_->raise();
     check_->activateWindow();
 }
 
 // A write cut off would leave the module half old, half new: the window stays until the write
-// has ended, whether it succeeds or fails. A read or a test changes nothing in the module and
-// ends with the window.
+// has ended. One that failed keeps the window open with its lines in the log: the user closes
+// again knowing. A read or a test changes nothing in the module and ends with the window.
 void MainWindow::closeEvent(QCloseEvent* event) {
     if (!state_.Writing()) return event->accept();
     event->ignore();
     if (closeAfterWrite_) return;
     closeAfterWrite_ = true;
     state_.LogMessage(texts::kCloseAfterWrite);
-    connect(&state_.link, &Link::Finished, this, &QWidget::close, Qt::SingleShotConnection);
+    connect(
+        &state_, &Module10::ProcedureEnded, this,
+        [this](const TransferEngine::Outcome& outcome) {
+            closeAfterWrite_ = false;
+            if (outcome.Succeeded()) close();
+        },
+        Qt::SingleShotConnection);
 }
 
 void MainWindow::dragEnterEvent(QDragEnterEvent* event) {

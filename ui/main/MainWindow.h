@@ -3,7 +3,7 @@
 #include <QFileDialog>
 #include <QMainWindow>
 
-#include "link/qt/PortSource.h"
+#include "state/Ports.h"
 
 class QAction;
 
@@ -29,8 +29,7 @@ class MainWindow : public QMainWindow {
     // nothing and the log says why; an accepted one becomes the buffer and the setup, shown as
     // after a read. False when refused.
     bool OpenFile(const QString& path);
-    // The setup, saved safely; the log says how it went. The buffer keeps what was last put
-    // into it (a read, "setup to buffer", the text window). False when the file could not be
+    // The setup, saved safely; the log says how it went. False when the file could not be
     // written (an old one is left as it was).
     bool SaveFile(const QString& path);
 
@@ -54,7 +53,7 @@ class MainWindow : public QMainWindow {
     void Open();
     void SaveAs();
     void About();
-    // Checks the setup as it is now; the findings' dialog stays open beside the window.
+    // Checks the setup; the findings' dialog stays open beside the window and follows every edit.
     void Check();
 
     Module10& state_;

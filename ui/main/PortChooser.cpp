@@ -2,7 +2,6 @@
 
 #include <QRadioButton>
 
-#include "link/qt/Platform.h"
 #include "state/Module10.h"
 #include "ui/main/Texts.h"
 
@@ -10,17 +9,12 @@ namespace kdx {
 
 PortChooser::PortChooser(Module10& state, PortSource& source, Options options, int& portOpened,
                          QObject* parent)
-    : QObject(parent),
-      state_(state),
-      source_(source),
-      options_(options),
-      portOpened_(portOpened),
-      probe_(MakeSerialDevice()) {
+    : QObject(parent), state_(state), source_(source), options_(options), portOpened_(portOpened) {
     for (QRadioButton* option : options_) {
         connect(option, &QRadioButton::clicked, this, &PortChooser::OpenSelectedPort);
     }
     connect(&source_, &PortSource::Changed, this, [this] { Follow(false); });
-    connect(&state_.link, &Link::LineGone, this, &PortChooser::LineGone);
+    connect(&state_, &Module10::PortGone, this, &PortChooser::LineGone);
 }
 
 PortChooser::~PortChooser() = default;
@@ -34,8 +28,11 @@ void PortChooser::RefreshPorts() { Follow(true); }
 
 void PortChooser::Follow(bool all) {
     // A probe competes with a transfer for the event loop; the procedure goes first.
-    if (!state_.link.Engine().Idle()) {
-        if (!std::exchange(following_, true)) AfterProcedure([this, all] { Follow(all); });
+    if (state_.Busy()) {
+        followAll_ = followAll_ || all;
+        if (!std::exchange(following_, true)) {
+            AfterProcedure([this] { Follow(std::exchange(followAll_, false)); });
+        }
         return;
     }
     following_ = false;
@@ -44,7 +41,7 @@ void PortChooser::Follow(bool all) {
     for (int k = 1; k <= kPortCount; ++k) changed[k] = fresh.Device(k) != ports_.Device(k);
     ports_ = fresh;
     if (openPort_ && changed[openPort_]) {
-        state_.link.Close();
+        state_.ClosePort();
         PortGone(std::exchange(openPort_, 0));
     }
     for (int k = 1; k <= kPortCount; ++k) {
@@ -56,24 +53,23 @@ void PortChooser::Follow(bool all) {
 // one says why in its tooltip.
 void PortChooser::Probe(int k) {
     const QString device = ports_.Device(k);
-    const PortProblem problem = device.isEmpty() ? PortProblem::kNoDevice : probe_->Open(device);
-    probe_->Close();
+    const PortProblem problem = state_.ProbePort(device);
     Option(k)->setEnabled(problem == PortProblem::kNone);
     if (problem == PortProblem::kNone) {
         Option(k)->setToolTip(device);
     } else {
         Option(k)->setToolTip(device.isEmpty() ? texts::kNoDevice
-                                               : device + ": " + PortProblemText(problem));
+                                               : device + ": " + PortProblemWords(problem));
     }
 }
 
 void PortChooser::OpenSelectedPort() {
-    if (portOpened_) state_.link.Close();
+    if (portOpened_) state_.ClosePort();
     openPort_ = 0;
     for (int k = 1; k <= kPortCount; ++k) {
         if (!Option(k)->isChecked()) continue;
         // A port gone or taken since the probe: say so; the transfers then fail on their own.
-        if (state_.link.Open(ports_.Device(k)) != PortProblem::kNone) {
+        if (state_.OpenPort(ports_.Device(k)) != PortProblem::kNone) {
             state_.LogMessage(
                 QString(texts::kPortOpenFailed).arg(texts::kPortNames[k - 1]).toStdString());
             return;
@@ -108,8 +104,8 @@ void PortChooser::AfterProcedure(std::function<void()> then) {
     auto later = [this, then = std::move(then)] {
         QMetaObject::invokeMethod(this, then, Qt::QueuedConnection);
     };
-    if (state_.link.Engine().Idle()) return later();
-    connect(&state_.link, &Link::Finished, this, std::move(later), Qt::SingleShotConnection);
+    if (!state_.Busy()) return later();
+    connect(&state_, &Module10::ProcedureEnded, this, std::move(later), Qt::SingleShotConnection);
 }
 
 }  // namespace kdx

@@ -3,10 +3,8 @@
 #include <QObject>
 #include <array>
 #include <functional>
-#include <memory>
 
-#include "link/qt/PortSource.h"
-#include "link/qt/SerialDevice.h"
+#include "state/Ports.h"
 
 class QRadioButton;
 
@@ -30,8 +28,6 @@ class PortChooser : public QObject {
 
     // Greys the options of the ports that cannot be opened and closed; leaves none open.
     void ProbePorts();
-    // Opens the chosen port, closing the one open before (also the same one).
-    void OpenSelectedPort();
     // Every port probed again but the open one, also those greyed as in use.
     void RefreshPorts();
 
@@ -40,6 +36,8 @@ class PortChooser : public QObject {
     // The source's devices now; the ports whose device changed (all: every one) are probed, the
     // open one never.
     void Follow(bool all);
+    // Opens the chosen port, closing the one open before (also the same one).
+    void OpenSelectedPort();
     void Probe(int k);
     void LineGone();
     // The open port k has gone: unchecked and said in the log.
@@ -54,8 +52,7 @@ class PortChooser : public QObject {
     int& portOpened_;
     int openPort_ = 0;        // the port the link has open, 0 for none
     bool following_ = false;  // a Follow waits for the procedure's end
-    // Probes open other devices than the link's, which stays as it is.
-    std::unique_ptr<SerialDevice> probe_;
+    bool followAll_ = false;  // and probes every port then: F5 was pressed meanwhile
 };
 
 }  // namespace kdx

@@ -12,7 +12,6 @@ inline constexpr const char* kNoDevice = "žádné zařízení";
 inline constexpr const char* kPortGone = "port %1 není dostupný";  // %1: "COMk"
 inline constexpr const char* kOpened = "otevřen soubor %1";
 inline constexpr const char* kOpenFailed = "soubor nelze otevřít: %1";  // %1: the file and why
-inline constexpr const char* kNotDecodable = "%1: obraz paměti nelze dekódovat";
 inline constexpr const char* kSaved = "uloženo do souboru %1";
 inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
 inline constexpr const char* kCloseAfterWrite = "okno se zavře po skončení zápisu";

@@ -62,8 +62,16 @@ Q_DECLARE_METATYPE(PulseCase)
 class Form2Test : public QObject {
     Q_OBJECT
 
-    kdx::SetupModel setup;
+    std::unique_ptr<kdx::SetupDocument> document;
     int refreshes = 0;
+    const kdx::SetupModel& Setup() const { return document->Setup(); }
+    // The setup as a test needs it, as if opened from a file; no view refresh counts.
+    void Given(const std::function<void(kdx::SetupModel&)>& change) {
+        kdx::SetupModel setup = document->Setup();
+        change(setup);
+        document->Take(setup, {}, kdx::SetupDocument::Origin::kFile);
+        refreshes = 0;
+    }
     CommandRow rowAtRefresh;  // row 3 (index 2) as the view refresh found it
     QPointer<Form2> form;
     QWidget mainWindow;  // stands in for the window the editor is opened from
@@ -96,12 +104,14 @@ class Form2Test : public QObject {
     void initTestCase() { mainWindow.show(); }
 
     void init() {
-        setup = kdx::SetupModel{};
+        document = std::make_unique<kdx::SetupDocument>();
+        document->Take(kdx::SetupModel{}, {}, kdx::SetupDocument::Origin::kDefaults);
         refreshes = 0;
-        form = new Form2(setup, [this] {
+        QObject::connect(document.get(), &kdx::SetupDocument::Changed, [this] {
             ++refreshes;
-            rowAtRefresh = setup.commandTable[2];
+            rowAtRefresh = Setup().commandTable[2];
         });
+        form = new Form2(*document);
         form->setAttribute(Qt::WA_DeleteOnClose);
     }
 
@@ -130,7 +140,9 @@ class Form2Test : public QObject {
     }
     void loadsTheRow() {
         QFETCH(LoadCase, c);
-        setup.commandTable[2] = {"ZAP 1", c.output, c.action, "12", "ANO"};
+        Given([&](kdx::SetupModel& s) {
+            s.commandTable[2] = {"ZAP 1", c.output, c.action, "12", "ANO"};
+        });
         Open(3);
         QCOMPARE(Items(form->Combo1), kOutputs);
         QCOMPARE(form->Combo1->currentText(), c.shownOutput);
@@ -160,8 +172,8 @@ class Form2Test : public QObject {
     }
     void regroupsOnLeavingTheOutputField() {
         QFETCH(RegroupCase, c);
-        setup.commandTable[2].output = c.output;
-        setup.commandTable[2].action = c.action;
+        Given([&](kdx::SetupModel& s) { s.commandTable[2].output = c.output; });
+        Given([&](kdx::SetupModel& s) { s.commandTable[2].action = c.action; });
         Open(3);
         TabToOutput();
         Retype(form->Combo1, c.typed);
@@ -187,8 +199,8 @@ class Form2Test : public QObject {
 
     // Picking from the drop-down list moves the focus into the list and back: no leave yet.
     void pickingFromTheListRegroupsOnLeaving() {
-        setup.commandTable[2].output = "RELE1";
-        setup.commandTable[2].action = "IMPULS";
+        Given([&](kdx::SetupModel& s) { s.commandTable[2].output = "RELE1"; });
+        Given([&](kdx::SetupModel& s) { s.commandTable[2].action = "IMPULS"; });
         Open(3);
         TabToOutput();
         form->Combo1->showPopup();
@@ -219,7 +231,7 @@ class Form2Test : public QObject {
     }
     void filtersAndClampsThePulseLength() {
         QFETCH(PulseCase, c);
-        setup.commandTable[2].time = c.loaded;
+        Given([&](kdx::SetupModel& s) { s.commandTable[2].time = c.loaded; });
         Open(3);
         form->Text3->setFocus();
         QTest::keyClicks(form->Text3, c.keys);
@@ -250,11 +262,11 @@ class Form2Test : public QObject {
         PressTab();
         Retype(form->Combo2, "Impuls");
         form->Text3->setFocus();
-        QTest::keyClick(form->Text3, Qt::Key_Backspace);  // an empty time is stored empty
+        QTest::keyClick(form->Text3, Qt::Key_Backspace);  // an empty time is stored as "0"
         Click(form->Check1);
         Click(form->Command1);
         QCOMPARE(refreshes, 1);
-        QVERIFY(rowAtRefresh == (CommandRow{" Zap  č.1 ", "rele2", "Impuls", "", "ANO"}));
+        QVERIFY(rowAtRefresh == (CommandRow{" Zap  č.1 ", "rele2", "Impuls", "0", "ANO"}));
         QTRY_VERIFY(!form);
     }
 
@@ -267,7 +279,7 @@ class Form2Test : public QObject {
     }
     void backDropsEverything() {
         QFETCH(Qt::Key, key);
-        const kdx::SetupModel before = setup;
+        const kdx::SetupModel before = Setup();
         Open(3);
         form->Text2->setFocus();
         QTest::keyClicks(form->Text2, "VYP");
@@ -281,12 +293,12 @@ class Form2Test : public QObject {
         }
         QTRY_VERIFY(!form);
         QCOMPARE(refreshes, 0);
-        QVERIFY(setup == before);
+        QVERIFY(Setup() == before);
     }
 
     void reloadsWhenActivatedAgain() {
         const CommandRow row{"ZAP", "RELE1", "SEPNUTI", "5", "ANO"};
-        setup.commandTable[2] = row;
+        Given([&](kdx::SetupModel& s) { s.commandTable[2] = row; });
         Open(3);
         form->Text2->setFocus();
         QTest::keyClicks(form->Text2, "X");
@@ -315,7 +327,7 @@ class Form2Test : public QObject {
 
     // A double-click on another row while the editor is open: the activation loads that row.
     void opensAnotherRowWhileOpen() {
-        setup.commandTable[6].smsText = "row 7";
+        Given([&](kdx::SetupModel& s) { s.commandTable[6].smsText = "row 7"; });
         Open(3);
         mainWindow.activateWindow();
         QVERIFY(QTest::qWaitForWindowActive(&mainWindow));

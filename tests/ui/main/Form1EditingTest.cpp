@@ -77,7 +77,7 @@ class Form1EditingTest : public QObject {
     }
     void commandRowEditorSavesAndTheViewShowsIt() {
         QFETCH(bool, keyboard);
-        state->setup.commandTable[6].time = "12";
+        test::EditSetup(*state, [&](SetupModel& setup) { setup.commandTable[6].time = "12"; });
         if (keyboard) {
             PressOnCell(form->grid1, 7, 3, Qt::Key_Return);
         } else {
@@ -109,7 +109,7 @@ class Form1EditingTest : public QObject {
         QTRY_VERIFY(!form->Editors().CommandEditor());
         QCOMPARE(form->grid1->TextMatrix(7, 1), " ZAP");
         QCOMPARE(form->grid1->TextMatrix(7, 4), "0");
-        QCOMPARE(state->setup.commandTable[6].time, "0");
+        QCOMPARE(state->Setup().commandTable[6].time, "0");
     }
 
     void doubleClickOnAnotherRowRetargetsTheOpenEditor() {
@@ -117,7 +117,9 @@ class Form1EditingTest : public QObject {
         Form2* editor = form->Editors().CommandEditor();
         QVERIFY(editor);
         QTRY_VERIFY(editor->isActiveWindow());
-        state->setup.commandTable[14] = CommandRow{"VYP", "RELE2", "ROZEPNUTI", "3", "ANO"};
+        test::EditSetup(*state, [&](SetupModel& setup) {
+            setup.commandTable[14] = CommandRow{"VYP", "RELE2", "ROZEPNUTI", "3", "ANO"};
+        });
         form->activateWindow();
         QTRY_VERIFY(form->isActiveWindow());
         DoubleClick(form->grid1, 15, 2);
@@ -148,20 +150,20 @@ class Form1EditingTest : public QObject {
         QFETCH(QString, before);
         QFETCH(QString, after);
         QFETCH(bool, space);
-        state->setup.phoneList[2].flagSms = before.toStdString();
-        form->ShowPhoneList();
+        test::EditSetup(
+            *state, [&](SetupModel& setup) { setup.phoneList[2].flagSms = before.toStdString(); });
         if (space) {
             PressOnCell(form->grid2, 3, 3, Qt::Key_Space);
         } else {
             DoubleClick(form->grid2, 3, 3);  // row 3, "SMS"
         }
-        QCOMPARE(Q(state->setup.phoneList[2].flagSms), after);
+        QCOMPARE(Q(state->Setup().phoneList[2].flagSms), after);
         QCOMPARE(form->grid2->TextMatrix(3, 3), after);
         QVERIFY(!form->Editors().TextEditor());
     }
 
     void phoneEditorKeepsItsTargetWhenTheTextsAreDoubleClicked() {
-        state->setup.phoneList[4].number = "+420111";
+        test::EditSetup(*state, [&](SetupModel& setup) { setup.phoneList[4].number = "+420111"; });
         DoubleClick(form->grid2, 5, 1);
         Form3* editor = form->Editors().TextEditor();
         QVERIFY(editor);
@@ -175,8 +177,8 @@ class Form1EditingTest : public QObject {
         QTest::keyClicks(editor->Text1, "22");
         QTest::mouseClick(editor->Command1, Qt::LeftButton);
 
-        QCOMPARE(state->setup.phoneList[4].number, "+42011122");
-        QCOMPARE(state->setup.messageTexts.calmIn2, "");
+        QCOMPARE(state->Setup().phoneList[4].number, "+42011122");
+        QCOMPARE(state->Setup().messageTexts.calmIn2, "");
         QCOMPARE(form->grid2->TextMatrix(5, 1), " +42011122");
     }
 
@@ -187,8 +189,7 @@ class Form1EditingTest : public QObject {
     }
     void textsGridOpensTheEditorForTheText() {
         QFETCH(bool, keyboard);
-        state->setup.messageTexts.calmIn2 = "Klid";
-        form->ShowMessageTexts();
+        test::EditSetup(*state, [&](SetupModel& setup) { setup.messageTexts.calmIn2 = "Klid"; });
         if (keyboard) {
             PressOnCell(form->grid3, 5, 1, Qt::Key_F2);
         } else {
@@ -206,7 +207,7 @@ class Form1EditingTest : public QObject {
             QTest::mouseClick(editor->Command2, Qt::LeftButton);  // "Zpět"
         }
         QTRY_VERIFY(!form->Editors().TextEditor());
-        QCOMPARE(state->setup.messageTexts.calmIn2, "Klid");
+        QCOMPARE(state->Setup().messageTexts.calmIn2, "Klid");
     }
 
     void buffToWinShowsTheImageAsDecimalLines() {
@@ -221,10 +222,10 @@ class Form1EditingTest : public QObject {
         // A second click appends the image again; the window then refuses it.
         ClickDebug(form->Command7);
         QCOMPARE(Lines(form->Text1->Text()).size(), 2048);
-        const ConfigBuffer before = state->buffer;
+        const ConfigBuffer before = state->Buffer();
         ClickDebug(form->Command15);
         QCOMPARE(LatestLog(), "chyba: 2048 hodnot misto 1024!");
-        QCOMPARE(state->buffer, before);
+        QCOMPARE(state->Buffer(), before);
     }
 
     void buffToWinOfAnEmptyBufferSaysSo() {
@@ -241,14 +242,14 @@ class Form1EditingTest : public QObject {
         lines.insert(10, "");        // a blank line is ignored
         lines[20] = " 255 ";
         form->Text1->SetText(lines.join(kCrLf) + kCrLf);
-        const ConfigBuffer before = state->buffer;
+        const ConfigBuffer before = state->Buffer();
         ClickDebug(form->Command15);  // win to buff
 
         ConfigBuffer expected = before;
         expected[944 + 16 * 3] = 0x41;
-        QCOMPARE(state->buffer, expected);
+        QCOMPARE(state->Buffer(), expected);
         ClickDebug(form->Command5);  // buff to setup
-        QCOMPARE(state->setup.messageTexts.calmIn1, "A");
+        QCOMPARE(state->Setup().messageTexts.calmIn1, "A");
         QCOMPARE(form->grid3->TextMatrix(4, 1), "A");
     }
 
@@ -263,10 +264,10 @@ class Form1EditingTest : public QObject {
         QStringList lines = Lines(form->Text1->Text());
         lines[99] = value;
         form->Text1->SetText(lines.join(kCrLf) + kCrLf);
-        const ConfigBuffer before = state->buffer;
+        const ConfigBuffer before = state->Buffer();
         ClickDebug(form->Command15);
         QCOMPARE(LatestLog(), "chyba v radku 100!");
-        QCOMPARE(state->buffer, before);
+        QCOMPARE(state->Buffer(), before);
     }
 };
 

@@ -87,13 +87,13 @@ class Form1Test : public QObject {
                                    form->Option5, form->Option6}) {
             QVERIFY(!port->isChecked());
         }
-        QVERIFY(state->buffer.empty());
+        QVERIFY(state->Buffer().empty());
     }
 
     void startPanelAgreesWithTheSetup() {
         QCOMPARE(Panel(), QString("000 7 10 0 0"));
-        QCOMPARE(state->setup.outputDefaults, 0x7C);  // as the buttons show, not 0xFF
-        QCOMPARE(state->setup.inputSettings, InputSettings{});
+        QCOMPARE(state->Setup().outputDefaults, 0x7C);  // as the buttons show, not 0xFF
+        QCOMPARE(state->Setup().inputSettings, InputSettings{});
         QCOMPARE(form->sys->text(), QString("0"));
         QVERIFY(form->sys->isReadOnly());
         QCOMPARE(form->kredit->text(), QString());
@@ -128,10 +128,9 @@ class Form1Test : public QObject {
     }
 
     void emptyTimeShowsAndStaysAsZero() {
-        state->setup.commandTable[4].time = "";
-        form->ShowCommandTable();
+        test::EditSetup(*state, [](SetupModel& setup) { setup.commandTable[4].time = ""; });
         QCOMPARE(form->grid1->TextMatrix(5, 4), QString("0"));
-        QCOMPARE(Q(state->setup.commandTable[4].time), QString("0"));
+        QCOMPARE(Q(state->Setup().commandTable[4].time), QString("0"));
     }
 
     void controlsStandWhereTheLayoutPutsThem() {
@@ -182,13 +181,12 @@ class Form1Test : public QObject {
         QFETCH(QString, shown);
         QFETCH(int, byte);
         form->SSTab1->setCurrentIndex(kSettingsTab);
-        state->setup.outputDefaults = 0x00;  // a click collects the whole byte again
         for (int button : clicks) {
             Click(button == 8 ? form->Command8 : button == 9 ? form->Command9 : form->Command10);
         }
         if (clicks.isEmpty()) Click(form->Option7);
         QCOMPARE(Panel().left(3), shown);
-        QCOMPARE(int{state->setup.outputDefaults}, byte);
+        QCOMPARE(int{state->Setup().outputDefaults}, byte);
     }
 
     void otherCaptionOnlyCollects() {
@@ -196,19 +194,19 @@ class Form1Test : public QObject {
         form->Command8->setText("2");  // reads as 2, so RELE1 counts as on
         Click(form->Command8);
         QCOMPARE(form->Command8->text(), QString("2"));
-        QCOMPARE(int{state->setup.outputDefaults}, 0x7D);
+        QCOMPARE(int{state->Setup().outputDefaults}, 0x7D);
     }
 
     void optionsCollectThePolarities() {
         form->SSTab1->setCurrentIndex(kSettingsTab);
         Click(form->Option8);
-        QCOMPARE(state->setup.inputSettings.in1Polarity, 1);
-        QCOMPARE(state->setup.inputSettings.in2Polarity, 0);
+        QCOMPARE(state->Setup().inputSettings.in1Polarity, 1);
+        QCOMPARE(state->Setup().inputSettings.in2Polarity, 0);
         Click(form->Option9);
-        QCOMPARE(state->setup.inputSettings.in2Polarity, 1);
+        QCOMPARE(state->Setup().inputSettings.in2Polarity, 1);
         Click(form->Option7);
         Click(form->Option10);
-        QCOMPARE(state->setup.inputSettings, InputSettings{});
+        QCOMPARE(state->Setup().inputSettings, InputSettings{});
     }
 
     void slidersCollectTheInsensitivity_data() {
@@ -231,12 +229,10 @@ class Form1Test : public QObject {
         QFETCH(int, position);
         QFETCH(int, stored);
         form->SSTab1->setCurrentIndex(kSettingsTab);
-        state->setup.inputSettings.in1Insensitivity = 99;
-        state->setup.inputSettings.in2Insensitivity = 99;
         QSlider* slider = input == 1 ? form->in1 : form->in2;
         for (int key : keys) QTest::keyClick(slider, Qt::Key(key));
         QCOMPARE(slider->value(), position);
-        const InputSettings& in = state->setup.inputSettings;
+        const InputSettings& in = state->Setup().inputSettings;
         QCOMPARE(int{input == 1 ? in.in1Insensitivity : in.in2Insensitivity}, stored);
         QCOMPARE(int{input == 1 ? in.in2Insensitivity : in.in1Insensitivity}, 1);  // from in2 at 0
     }
@@ -261,15 +257,16 @@ class Form1Test : public QObject {
         QFETCH(QString, panel);
         form->SSTab1->setCurrentIndex(kSettingsTab);
         Click(form->Command9);  // the panel no longer shows the start state
-        SetupModel& setup = state->setup;
-        setup.outputDefaults = static_cast<std::uint8_t>(outputs);
-        setup.inputSettings = {
-            static_cast<std::int16_t>(polarity1), static_cast<std::int16_t>(insensitivity1),
-            static_cast<std::int16_t>(polarity2), static_cast<std::int16_t>(insensitivity2)};
-        const SetupModel before = setup;
+        test::EditSetup(*state, [&](SetupModel& setup) {
+            setup.outputDefaults = static_cast<std::uint8_t>(outputs);
+            setup.inputSettings = {
+                static_cast<std::int16_t>(polarity1), static_cast<std::int16_t>(insensitivity1),
+                static_cast<std::int16_t>(polarity2), static_cast<std::int16_t>(insensitivity2)};
+        });
+        const SetupModel before = state->Setup();
         form->ShowIoPanel();
         QCOMPARE(Panel(), panel);
-        QVERIFY(setup == before);
+        QVERIFY(state->Setup() == before);
     }
 
     void unlockMakesSysEditable() {
@@ -283,7 +280,7 @@ class Form1Test : public QObject {
         QTest::keyClick(form->sys, Qt::Key_Backspace);
         QTest::keyClicks(form->sys, "12");
         QCOMPARE(form->sys->text(), QString("12"));
-        QCOMPARE(Q(state->setup.sysValue), QString("12"));
+        QCOMPARE(Q(state->Setup().sysValue), QString("12"));
         Click(form->Check1);
         QVERIFY(form->sys->isReadOnly());
         QTest::keyClicks(form->sys, "3");
@@ -291,7 +288,7 @@ class Form1Test : public QObject {
         SetupModel expected;
         expected.sysValue = "12";
         expected.outputDefaults = 0x7C;
-        QVERIFY(state->setup == expected);  // the box changes the SYS value only
+        QVERIFY(state->Setup() == expected);  // the box changes the SYS value only
     }
 
     void sysTakesDigitsUpTo255_data() {
@@ -319,9 +316,9 @@ class Form1Test : public QObject {
         QTest::keyClick(form->sys, Qt::Key_A, Qt::ControlModifier);
         QTest::keyClicks(form->sys, typed);
         QCOMPARE(form->sys->text(), shown);
-        QCOMPARE(Q(state->setup.sysValue), shown);
+        QCOMPARE(Q(state->Setup().sysValue), shown);
         ClickDebugButton(form->Command14);
-        QCOMPARE(int{state->buffer.at(644)}, byte);
+        QCOMPARE(int{state->Buffer().at(644)}, byte);
     }
 
     void creditControlsFeedTheSetup() {
@@ -329,18 +326,18 @@ class Form1Test : public QObject {
         form->kredit->setFocus();
         QTest::keyClicks(form->kredit, "*22#456789012345678");
         QCOMPARE(form->kredit->text(), QString("*22#456789012345"));  // the field's 16
-        QCOMPARE(Q(state->setup.creditCode), QString("*22#456789012345"));
+        QCOMPARE(Q(state->Setup().creditCode), QString("*22#456789012345"));
         form->SSTab1->setCurrentIndex(1);
         Click(form->udrzeni);
-        QVERIFY(state->setup.creditKeepAlive);
+        QVERIFY(state->Setup().creditKeepAlive);
         Click(form->udrzeni);
-        QVERIFY(!state->setup.creditKeepAlive);
+        QVERIFY(!state->Setup().creditKeepAlive);
     }
 
     void debugShowsAndHidesTheTools() {
         QWidget* const tools[] = {form->Text1,    form->Command4, form->Command14,
                                   form->Command7, form->Command5, form->Command15};
-        const SetupModel before = state->setup;
+        const SetupModel before = state->Setup();
         Click(form->Check2);
         for (QWidget* tool : tools) QVERIFY(tool->isVisible());
         form->Text1->SetText("12\r\n");
@@ -348,8 +345,8 @@ class Form1Test : public QObject {
         for (QWidget* tool : tools) QVERIFY(!tool->isVisible());
         Click(form->Check2);
         QCOMPARE(form->Text1->Text(), QString("12\r\n"));
-        QVERIFY(state->setup == before);
-        QVERIFY(state->buffer.empty());
+        QVERIFY(state->Setup() == before);
+        QVERIFY(state->Buffer().empty());
     }
 
     // A control the keyboard reaches looks different while it has the focus.
@@ -385,7 +382,7 @@ class Form1Test : public QObject {
 
     void setupToBufferGivesTheImage() {
         ClickDebugButton(form->Command14);
-        QCOMPARE(state->buffer, test::GoldenImage());
+        QCOMPARE(state->Buffer(), test::GoldenImage());
         QCOMPARE(LogLines(*form).size(), 1);
     }
 
@@ -405,7 +402,7 @@ class Form1Test : public QObject {
         std::copy_n("+420123", 7, image.begin() + 768);
         image[928] = 0x21;
         std::copy_n("Klid", 4, image.begin() + 944 + 64);
-        state->buffer = image;
+        state->SetBuffer(image);
         ClickDebugButton(form->Command5);
 
         const QStringList row1 = {"1", " ZAP", "RELE1", "IMPULS", "5", "ANO"};
@@ -417,9 +414,9 @@ class Form1Test : public QObject {
         QCOMPARE(form->sys->text(), QString("200"));
         QCOMPARE(form->kredit->text(), QString("*22#"));
         QVERIFY(form->udrzeni->isChecked());
-        QCOMPARE(state->setup.inputSettings.in1Insensitivity, 15);  // as decoded, not as shown
-        QCOMPARE(int{state->setup.outputDefaults}, 0x81);
-        QCOMPARE(state->buffer, image);
+        QCOMPARE(state->Setup().inputSettings.in1Insensitivity, 15);  // as decoded, not as shown
+        QCOMPARE(int{state->Setup().outputDefaults}, 0x81);
+        QCOMPARE(state->Buffer(), image);
         QCOMPARE(LogLines(*form).size(), 1);
     }
 
@@ -439,12 +436,11 @@ class Form1Test : public QObject {
         std::copy_n("ZAP", 3, image.begin());
         image.resize(static_cast<std::size_t>(size));
         if (offset >= 0) image[static_cast<std::size_t>(offset)] = 0xFF;
-        state->buffer = image;
-        state->setup.commandTable[0].output = "RELE2";
-        form->ShowCommandTable();
-        const SetupModel before = state->setup;
+        state->SetBuffer(image);
+        test::EditSetup(*state, [](SetupModel& setup) { setup.commandTable[0].output = "RELE2"; });
+        const SetupModel before = state->Setup();
         ClickDebugButton(form->Command5);
-        QVERIFY(state->setup == before);
+        QVERIFY(state->Setup() == before);
         QCOMPARE(form->grid1->TextMatrix(1, 1), QString(" "));
         QCOMPARE(form->grid1->TextMatrix(1, 2), QString("RELE2"));
         const QStringList lines = LogLines(*form);

@@ -82,8 +82,8 @@ class MainWindowTest : public QObject {
         FileError error;
         QVERIFY(SaveSetup(Path(name), Sample(), error));
         QVERIFY(window->OpenFile(Path(name)));
-        QCOMPARE(state->buffer, EncodeSetup(Sample()));
-        QCOMPARE(state->setup, Sample());
+        QCOMPARE(state->Buffer(), EncodeSetup(Sample()));
+        QCOMPARE(state->Setup(), Sample());
         QCOMPARE(window->Client().grid1->TextMatrix(2, 1), " SVETLO");  // as the view shows texts
         QCOMPARE(window->Client().sys->text(), "7");
         QCOMPARE(LastLog(), "otevřen soubor " + name);
@@ -107,25 +107,25 @@ class MainWindowTest : public QObject {
         QFETCH(QByteArray, content);
         QFETCH(QString, why);
         Write(name, content);
-        state->buffer = {1, 2, 3};
-        const SetupModel before = state->setup;
+        state->SetBuffer({1, 2, 3});
+        const SetupModel before = state->Setup();
         const QString shown = window->Client().grid1->TextMatrix(1, 1);
         QVERIFY(!window->OpenFile(Path(name)));
-        QCOMPARE(state->buffer, (ConfigBuffer{1, 2, 3}));
-        QCOMPARE(state->setup, before);
+        QCOMPARE(state->Buffer(), (ConfigBuffer{1, 2, 3}));
+        QCOMPARE(state->Setup(), before);
         QCOMPARE(window->Client().grid1->TextMatrix(1, 1), shown);
         QVERIFY2(LastLog().startsWith("soubor nelze otevřít: ") && LastLog().contains(why),
                  qPrintable(LastLog()));
     }
 
     void savedAndReopenedGivesTheSameSetup() {
-        state->setup = Sample();
+        test::EditSetup(*state, [](SetupModel& setup) { setup = Sample(); });
         QVERIFY(window->SaveFile(Path("saved.json")));
-        QVERIFY(state->buffer.empty());  // saving puts nothing into the buffer
+        QVERIFY(state->Buffer().empty());  // saving puts nothing into the buffer
         QCOMPARE(LastLog(), "uloženo do souboru saved.json");
-        state->setup = SetupModel();
+        test::EditSetup(*state, [](SetupModel& setup) { setup = SetupModel(); });
         QVERIFY(window->OpenFile(Path("saved.json")));
-        QCOMPARE(state->setup, Sample());
+        QCOMPARE(state->Setup(), Sample());
     }
 
     // The buffer keeps what was last put into it: "buff to win" after a save shows it still.
@@ -156,7 +156,7 @@ class MainWindowTest : public QObject {
         QVERIFY(enter.isAccepted());
         QDropEvent drop(at, Qt::CopyAction, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(window.get(), &drop);
-        QCOMPARE(state->setup, Sample());
+        QCOMPARE(state->Setup(), Sample());
     }
 
     void theClientAreaKeepsItsSizeUnderTheMenuBar() {
@@ -189,8 +189,7 @@ class MainWindowTest : public QObject {
         QFETCH(QString, path);
         QFETCH(int, grid);
         Form1& form = window->Client();
-        change(state->setup);
-        form.ShowSetup();
+        test::EditSetup(*state, change);
         form.SSTab1->setCurrentIndex(3);
         window->checkAction->trigger();
         auto* dialog = window->findChild<CheckDialog*>();

@@ -20,6 +20,11 @@ inline std::unique_ptr<Form1> OpenWindow(std::unique_ptr<Module10>& state, QTime
     return form;
 }
 
+// A change of the setup as a user's edit would make it; the views follow.
+inline void EditSetup(Module10& state, const std::function<void(SetupModel&)>& change) {
+    state.Document().Edit(SetupDocument::kAll, change);
+}
+
 // Ticks "debug" when it is not, then clicks one of the debug buttons.
 inline void ClickDebugButton(Form1& form, QPushButton* button) {
     if (!form.Check2->isChecked()) QTest::mouseClick(form.Check2, Qt::LeftButton);
