@@ -58,6 +58,11 @@ bool VirtualModule::Start(std::string* error) {
             imageRefused_ = true;
             return fail(options_.imagePath + ": not a 1024-byte memory image");
         }
+        // Said now, not after the first write: where kdx17 would not save, neither do we.
+        if (!kdx::CanReplaceFile(FileName(options_.imagePath), refused)) {
+            imageRefused_ = true;
+            return fail(refused.message.toStdString());
+        }
         if (image) LoadMemory({image->begin(), image->end()});
     }
     master_ = ::posix_openpt(O_RDWR | O_NOCTTY);
