@@ -23,6 +23,15 @@ constexpr time_t kUnreadableGrace = 10;
 
 QByteArray Native(const QString& path) { return QFile::encodeName(path); }
 
+// Names from the system (a program's, a device's) go into messages: nothing of them may drive
+// a terminal.
+QString Shown(QString text) {
+    for (QChar& c : text) {
+        if (c.category() == QChar::Other_Control) c = '?';
+    }
+    return text;
+}
+
 bool Alive(pid_t pid) { return ::kill(pid, 0) == 0 || errno == EPERM; }
 
 enum class Holder { kNone, kAlive, kStale };
@@ -142,12 +151,9 @@ QString LockHolder(const QString& device) {
     std::optional<pid_t> pid;
     if (lockFile.isEmpty() || Examine(lockFile, pid) != Holder::kAlive || !pid) return {};
     QFile comm(QString("/proc/%1/comm").arg(*pid));
-    QString program =
-        comm.open(QIODevice::ReadOnly) ? QString::fromLocal8Bit(comm.readAll().trimmed()) : "";
-    // Any process names itself as it likes: nothing of it may drive a terminal.
-    for (QChar& c : program) {
-        if (c.category() == QChar::Other_Control) c = '?';
-    }
+    const QString program = comm.open(QIODevice::ReadOnly)
+                                ? Shown(QString::fromLocal8Bit(comm.readAll().trimmed()))
+                                : QString();
     return program.isEmpty() ? QString("PID %1").arg(*pid)
                              : QString("PID %1, %2").arg(*pid).arg(program);
 }
@@ -159,7 +165,7 @@ QString StaleLockNote(const QString& device) {
     return QString(
                "zámek %1 zbyl po programu, který už neběží%2; nelze jej odstranit, zařízení "
                "chrání zámek na otevřeném zařízení")
-        .arg(lockFile)
+        .arg(Shown(lockFile))
         .arg(pid ? QString(" (PID %1)").arg(*pid) : QString());
 }
 
