@@ -76,8 +76,9 @@ PortProblem QtSerialPort::Open(const QString& deviceName, Use use) {
         lock_.Release();
         return problem;
     }
-    // Keeps out other users' programs that take no lock (root passes; the locks hold root).
-    ::ioctl(fd_, TIOCEXCL);
+    // No exclusive mode (TIOCEXCL): root passes it anyway, and it outlives a holder that was
+    // killed for as long as anything else holds the line (the virtual module holds its
+    // pseudo-terminal), keeping every other user out. The two locks are the guard.
     if (use == Use::kProbe) return PortProblem::kNone;
     if (const PortProblem problem = Configure(use); problem != PortProblem::kNone) {
         Close();
@@ -114,9 +115,6 @@ void QtSerialPort::Close() {
     if (fd_ >= 0) {
         notifier_.reset();
         if (lowLatency_) flags_.set(fd_, *foundFlags_);
-        // The exclusive mode stays with the line, not the descriptor: the next program would
-        // find it busy.
-        ::ioctl(fd_, TIOCNXCL);
         ::close(std::exchange(fd_, -1));  // and with it the descriptor's lock
     }
     lock_.Release();
