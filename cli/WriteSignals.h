@@ -38,4 +38,9 @@ class WriteSignals {
     std::unique_ptr<Platform> platform_;
 };
 
+// From now on a reader of the program's output that has gone (kdx17 read ... | head -c 1) never
+// ends the program: writing to it fails instead, which the program can notice and say. (Linux:
+// SIGPIPE ignored; nothing to do on Windows.)
+void SurviveClosedOutput();
+
 }  // namespace kdx

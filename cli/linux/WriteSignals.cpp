@@ -90,4 +90,11 @@ bool WriteSignals::Caught() {
     return caught_;
 }
 
+void SurviveClosedOutput() {
+    struct sigaction ignore {};
+    ignore.sa_handler = SIG_IGN;
+    sigemptyset(&ignore.sa_mask);
+    ::sigaction(SIGPIPE, &ignore, nullptr);
+}
+
 }  // namespace kdx

@@ -68,4 +68,6 @@ bool WriteSignals::Caught() {
     return caught_;
 }
 
+void SurviveClosedOutput() {}  // Windows has no signal for it: the write fails
+
 }  // namespace kdx
