@@ -38,18 +38,6 @@ QStringList Titles(const auto& row) { return QStringList(std::begin(row), std::e
 
 }  // namespace
 
-QString Visible(const QString& text) {
-    QString shown;
-    for (const QChar c : text) {
-        if (c.category() == QChar::Other_Control) {
-            shown += QString("\\x%1").arg(c.unicode(), 2, 16, QChar('0'));
-        } else {
-            shown += c;
-        }
-    }
-    return shown;
-}
-
 QString SetupAsTables(const SetupModel& setup) {
     std::vector<QStringList> commands{Titles(titles::kCommandTitles)};
     for (int r = 0; r < kCommandRows; ++r) {

@@ -1,6 +1,7 @@
 #include "config/SetupCheck.h"
 
 #include <algorithm>
+#include <array>
 #include <string_view>
 
 #include "config/Cp1250.h"
@@ -89,10 +90,24 @@ class Checker {
                 "Stejný text SMS má už příkaz č. " + std::to_string(earlier - begin + 1) +
                     ", modul tyto příkazy nerozliší.");
         }
-        const bool fits = ActionFitsOutput(row.output, row.action);
+        // The encoder writes a word it does not know as code 0: SYSTEM, TEST or ROZEPNUTI (as
+        // the output it writes has them), NE.
+        const std::string output = Known(words::kOutputs, row.output) ? row.output : words::kSystem;
+        if (output != row.output) Unknown({Area::Commands, r, 1}, "Výstup", row.output, output);
+        const bool knownAction =
+            Known(words::kSystemActions, row.action) || Known(words::kOutputActions, row.action);
+        if (!knownAction) {
+            Unknown({Area::Commands, r, 2}, "Akci", row.action,
+                    output == words::kSystem ? words::kSystemActions[0] : words::kOutputActions[0]);
+        }
+        if (row.confirm != words::kYes && row.confirm != words::kNo) {
+            Unknown({Area::Commands, r, 4}, "Potvrzení", row.confirm, words::kNo);
+        }
+        // Of an unknown action the error above says all.
+        const bool fits = !knownAction || ActionFitsOutput(output, row.action);
         if (!fits) {
             Add({Area::Commands, r, 2}, Level::Warning,
-                "Tabulka modulu nemá akci " + row.action + " pro výstup " + row.output + ".");
+                "Tabulka modulu nemá akci " + row.action + " pro výstup " + output + ".");
         }
         if (fits && row.action == words::kSystemActions[2] && setup_.creditCode.empty()) {
             Add({Area::Commands, r, 2}, Level::Warning,
@@ -111,6 +126,18 @@ class Checker {
             Add({Area::Commands, r, 3}, Level::Warning,
                 "Délka impulsu je záporná; platí 1 až 90 s, 0 znamená 0,5 s.");
         }
+    }
+
+    template <std::size_t N>
+    static bool Known(const std::array<const char*, N>& table, const std::string& word) {
+        return std::find(table.begin(), table.end(), word) != table.end();
+    }
+
+    void Unknown(CheckPlace place, const char* what, const std::string& word,
+                 const std::string& written) {
+        Add(place, Level::Error,
+            std::string(what) + " „" + word + "“ modul nezná, do modulu se zapíše " + written +
+                ".");
     }
 
     void Phone(int i) {

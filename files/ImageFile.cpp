@@ -1,22 +1,12 @@
 #include "files/ImageFile.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
-#include <cerrno>
-#include <cstring>
 
 #include "config/BufferText.h"
 #include "config/Codec.h"
+#include "files/FileSystem.h"
 #include "files/SetupJson.h"
-
-#ifdef Q_OS_UNIX
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
-
-#include <csignal>
-#endif
+#include "files/Visible.h"
 
 namespace kdx {
 namespace {
@@ -24,10 +14,11 @@ namespace {
 using Kind = FileError::Kind;
 
 bool Fail(FileError& error, Kind kind, const QString& path, const QString& why) {
-    error = {kind, path + ": " + why, {}};
+    error = {kind, Visible(path + ": " + why), {}};
     return false;
 }
 
+constexpr char kUtf8Bom[] = "\xEF\xBB\xBF";
 constexpr const char* kNotARegularFile = "není obyčejný soubor (zařízení, roura nebo soket?)";
 
 // Why the file a name stands for (links followed) is no regular file, or nothing.
@@ -35,40 +26,6 @@ std::optional<QString> NotARegularFile(const QFileInfo& info) {
     if (info.isDir()) return "je to adresář, ne soubor";
     if (!info.isFile()) return kNotARegularFile;
     return std::nullopt;
-}
-
-#ifdef Q_OS_UNIX
-QString SystemReason() { return QString::fromLocal8Bit(std::strerror(errno)); }
-
-// Holds SIGINT, SIGTERM and SIGHUP back while it lives: a save they would cut short could leave
-// its temporary file behind, so they end the program only once it is renamed or removed.
-class HeldSignals {
-  public:
-    HeldSignals() {
-        sigset_t held;
-        sigemptyset(&held);
-        for (const int signal : {SIGINT, SIGTERM, SIGHUP}) sigaddset(&held, signal);
-        pthread_sigmask(SIG_BLOCK, &held, &previous_);
-    }
-    ~HeldSignals() { pthread_sigmask(SIG_SETMASK, &previous_, nullptr); }
-    HeldSignals(const HeldSignals&) = delete;
-    HeldSignals& operator=(const HeldSignals&) = delete;
-
-  private:
-    sigset_t previous_;
-};
-#endif
-
-// A failing write shows in its own call: unbuffered, nothing is left for the final flush,
-// whose failure QSaveFile::commit() would not notice.
-bool WriteAll(QSaveFile& file, const QByteArray& content) {
-    // A short write (a disk that just filled) is followed by one that fails with the reason.
-    for (qint64 written = 0; written < content.size();) {
-        const qint64 n = file.write(content.constData() + written, content.size() - written);
-        if (n <= 0) return false;
-        written += n;
-    }
-    return true;
 }
 
 }  // namespace
@@ -87,57 +44,43 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, FileError& error)
         return refuse(QString("soubor má %1 bajtů, víc než 1 MiB").arg(info.size()));
     }
 
-    QFile file;
-#ifdef Q_OS_UNIX
-    // Without blocking, and checked again once open, should the name have come to stand for a
-    // FIFO or a device since the check.
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0) return refuse(SystemReason());
-    file.open(fd, QIODevice::ReadOnly, QFileDevice::AutoCloseHandle);
-    struct stat opened {};
-    if (::fstat(fd, &opened) != 0) return refuse(SystemReason());
-    if (!S_ISREG(opened.st_mode)) return refuse(kNotARegularFile);
-#else
-    file.setFileName(path);
-    if (!file.open(QIODevice::ReadOnly)) return refuse(file.errorString());
-#endif
-    QByteArray content = file.read(kMaxFileSize + 1);
-    if (file.error() != QFileDevice::NoError) return refuse("chyba čtení: " + file.errorString());
-    // It grew since the check, or it is a file whose size the system does not know (/proc).
-    if (content.size() > kMaxFileSize) return refuse("soubor je větší než 1 MiB");
+    QString why;
+    bool tooLarge = false;
+    auto content = files::ReadRegular(path, kMaxFileSize, why, tooLarge);
+    if (tooLarge) return refuse("soubor je větší než 1 MiB");
+    if (!content) return refuse(why);
     return content;
 }
 
-bool ReplaceFile(const QString& path, const QByteArray& content, FileError& error) {
+bool CanReplaceFile(const QString& path, FileError& error) {
     auto refuse = [&](const QString& why) { return Fail(error, Kind::NotSaved, path, why); };
-    error.warning.clear();
     const QFileInfo target(path);
     if (target.exists()) {
         if (const auto why = NotARegularFile(target)) return refuse(*why);
+        if (const int names = files::NameCount(path); names > 1) {
+            return refuse(QString("soubor má i jiná jména (pevné odkazy: %1), nepřepsán; uložte "
+                                  "jej pod novým jménem")
+                              .arg(names));
+        }
+        if (!target.isWritable())
+            return refuse("soubor je jen pro čtení nebo k němu chybí oprávnění");
     }
-#ifdef Q_OS_UNIX
-    struct stat old {};
-    const bool replacing = ::stat(QFile::encodeName(path).constData(), &old) == 0;
-    if (replacing && old.st_nlink > 1) {
-        return refuse(QString("soubor má i jiná jména (pevné odkazy: %1), nepřepsán; uložte jej "
-                              "pod novým jménem")
-                          .arg(old.st_nlink));
+    // The new file is made beside the one it replaces, through a link beside the file it leads to.
+    QString why;
+    const QString folder =
+        QFileInfo(target.exists() ? target.canonicalFilePath() : path).absolutePath();
+    if (!files::CanCreateIn(folder, why)) return refuse(why);
+    return true;
+}
+
+bool ReplaceFile(const QString& path, const QByteArray& content, FileError& error) {
+    error.warning.clear();
+    if (!CanReplaceFile(path, error)) return false;
+    QString why, warning;
+    if (!files::WriteAndRename(path, content, why, warning)) {
+        return Fail(error, Kind::NotSaved, path, why);
     }
-    // Destroyed after the file, so a signal ends the program only once the temporary is gone.
-    const HeldSignals held;
-#endif
-    QSaveFile file(path);  // the new file gets the old one's mode
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) return refuse(file.errorString());
-    if (!WriteAll(file, content)) return refuse(file.errorString());
-#ifdef Q_OS_UNIX
-    if (replacing && ::fchown(file.handle(), old.st_uid, old.st_gid) != 0) {
-        error.warning =
-            path + ": vlastníka a skupinu původního souboru nelze zachovat: " + SystemReason();
-    }
-    // commit() syncs too, but ignores a failure; the rename must follow only a good one.
-    if (::fsync(file.handle()) != 0) return refuse(SystemReason());
-#endif
-    if (!file.commit()) return refuse(file.errorString());
+    if (!warning.isEmpty()) error.warning = Visible(path + ": " + warning);
     return true;
 }
 
@@ -158,6 +101,11 @@ std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error) {
         Fail(error, Kind::BadContent, path, why);
         return std::nullopt;
     };
+    // Notepad's "Unicode": every character in two bytes, which no reader here takes.
+    if (*format != ImageFormat::Bin &&
+        (content->startsWith("\xFF\xFE") || content->startsWith("\xFE\xFF"))) {
+        return bad("soubor je v kódování UTF-16 (Unicode), uložte jej jako UTF-8");
+    }
     switch (*format) {
         case ImageFormat::Bin:
             if (static_cast<std::size_t>(content->size()) != layout::kBufferSize) {
@@ -167,8 +115,11 @@ std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error) {
             }
             return ImageFile{ConfigBuffer(content->begin(), content->end()), {}};
         case ImageFormat::Txt: {
+            // As the .json reader: a byte order mark is skipped, and lines may end in LF alone.
+            QByteArray text = content->startsWith(kUtf8Bom) ? content->mid(3) : *content;
+            text.replace("\r\n", "\n").replace("\n", "\r\n");
             ConfigBuffer image;
-            if (const auto problem = TextToBuffer(content->toStdString(), image)) {
+            if (const auto problem = TextToBuffer(text.toStdString(), image)) {
                 return bad(QString::fromStdString(*problem));
             }
             return ImageFile{std::move(image), {}};

@@ -52,10 +52,18 @@ std::optional<QByteArray> ReadRegularFile(const QString& path, FileError& error)
 // message gives the reason, the temporary file is gone and an old PATH is left as it was. PATH
 // must be (links followed) a regular file or nothing yet; a file with other hard links is
 // refused, since renaming would split it from them and writing in place could leave them all
-// torn. SIGINT, SIGTERM and SIGHUP wait until the save is over.
+// torn. SIGINT, SIGTERM, SIGHUP and SIGQUIT wait until the save is over. Messages are Czech and
+// show control characters in the name as escapes (see Visible.h).
 bool ReplaceFile(const QString& path, const QByteArray& content, FileError& error);
 
-// Only a regular file (see ReadRegularFile) is read. A .json is read strictly (see SetupJson.h).
+// Whether ReplaceFile would take PATH, told without touching anything: a regular file without
+// other hard links that this user may write, or nothing yet, in a folder that exists and this
+// user may write. For a program that must know at its start that it can save at its end.
+bool CanReplaceFile(const QString& path, FileError& error);
+
+// Only a regular file (see ReadRegularFile) is read. A .json is read strictly (see SetupJson.h);
+// a .txt, as a .json, may begin with a UTF-8 byte order mark and end its lines in LF alone. A
+// file in UTF-16 is refused as such.
 std::optional<ImageFile> LoadImageFile(const QString& path, FileError& error);
 std::optional<ConfigBuffer> LoadImage(const QString& path, FileError& error);
 

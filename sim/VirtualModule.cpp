@@ -13,6 +13,7 @@
 #include <QFile>
 
 #include "files/ImageFile.h"
+#include "files/Visible.h"
 
 #ifdef __linux__
 #include <sys/prctl.h>
@@ -56,7 +57,13 @@ bool VirtualModule::Start(std::string* error) {
         if (imageRefused_) return fail(refused.message.toStdString());
         if (image && image->size() != qsizetype(ModuleProtocol::kMemorySize)) {
             imageRefused_ = true;
-            return fail(options_.imagePath + ": not a 1024-byte memory image");
+            return fail(kdx::Visible(FileName(options_.imagePath)).toStdString() +
+                        ": not a 1024-byte memory image");
+        }
+        // Said now, not after the first write: where kdx17 would not save, neither do we.
+        if (!kdx::CanReplaceFile(FileName(options_.imagePath), refused)) {
+            imageRefused_ = true;
+            return fail(refused.message.toStdString());
         }
         if (image) LoadMemory({image->begin(), image->end()});
     }

@@ -71,7 +71,8 @@ class VirtualModule {
     std::vector<std::uint8_t> Memory() const;
     // True once a hang-up fault has closed the line.
     bool LineClosed() const { return lineClosed_; }
-    // True when Start failed on the image file: not a regular file of 1024 bytes.
+    // True when Start failed on the image file: not a regular file of 1024 bytes, or one that
+    // could not be saved there (see CanReplaceFile).
     bool ImageRefused() const { return imageRefused_; }
     // Why the image could not be saved the last time it failed; empty when it never failed.
     std::string SaveError() const;

@@ -22,7 +22,8 @@ constexpr const char* kUsage =
     "\n"
     "  --image FILE      memory image (1024 raw bytes): loaded when FILE exists, saved after\n"
     "                    every write and at exit; without it the memory is new (all 0xFF).\n"
-    "                    A FILE that is no regular file of 1024 bytes ends the program\n"
+    "                    A FILE that is no regular file of 1024 bytes, or that could not\n"
+    "                    be saved (a hard link, a missing folder), ends the program\n"
     "                    with status 2\n"
     "  --delay MS        reaction delay before every answer, in ms (default 0.5)\n"
     "  --fault KIND[:N]  inject a fault; may be repeated. KIND is one of\n"
@@ -50,10 +51,21 @@ int Usage(const char* problem) {
     return 2;
 }
 
+constexpr double kMaxMs = 600000;
+
+// A bad value is one line: the usage would bury it.
+int BadValue(std::string_view option, const char* value, const char* wanted) {
+    std::fprintf(stderr, "kdx17-sim: bad %.*s %s: give %s\n", static_cast<int>(option.size()),
+                 option.data(), value, wanted);
+    return 2;
+}
+constexpr const char* kMsWanted = "milliseconds from 0 to 600000";
+
 bool ParseMs(const char* text, std::chrono::microseconds& out) {
     char* end = nullptr;
     const double ms = std::strtod(text, &end);
-    if (end == text || *end != '\0' || ms < 0 || ms > 600000) return false;
+    // Written so that nan fails too: a duration must be a number the clock can hold.
+    if (end == text || *end != '\0' || !(ms >= 0 && ms <= kMaxMs)) return false;
     out = std::chrono::microseconds(static_cast<long long>(ms * 1000));
     return true;
 }
@@ -119,15 +131,16 @@ int main(int argc, char** argv) {
         } else if (arg == "--image" && needsValue()) {
             options.imagePath = value;
         } else if (arg == "--delay" && needsValue()) {
-            if (!ParseMs(value, options.reactionDelay)) return Usage("bad --delay");
+            if (!ParseMs(value, options.reactionDelay)) return BadValue(arg, value, kMsWanted);
         } else if (arg == "--latency" && needsValue()) {
-            if (!ParseMs(value, options.latencyTimer)) return Usage("bad --latency");
+            if (!ParseMs(value, options.latencyTimer)) return BadValue(arg, value, kMsWanted);
         } else if (arg == "--late" && needsValue()) {
-            if (!ParseMs(value, options.lateBy)) return Usage("bad --late");
+            if (!ParseMs(value, options.lateBy)) return BadValue(arg, value, kMsWanted);
         } else if (arg == "--wrong" && needsValue()) {
             char* end = nullptr;
             const unsigned long byte = std::strtoul(value, &end, 0);
-            if (*value == '\0' || *end != '\0' || byte > 0xFF) return Usage("bad --wrong");
+            if (*value == '\0' || *end != '\0' || byte > 0xFF)
+                return BadValue(arg, value, "a byte from 0 to 0xFF");
             options.wrongByte = static_cast<std::uint8_t>(byte);
         } else if (arg == "--fault" && needsValue()) {
             Fault fault{};

@@ -19,5 +19,12 @@ QStringList MachinePorts();
 
 // The platform's words for why a port cannot be opened.
 QString PortProblemText(PortProblem problem);
+// The same for a device by name: a port in use names its holder where the system tells it
+// ("zařízení používá jiný program (PID 1234, minicom)").
+QString PortProblemText(PortProblem problem, const QString& device);
+
+// What to say beside a port that opened: a lock file left by a program that has ended, which
+// this user may not remove (the port is guarded all the same); empty when nothing.
+QString PortLockNote(const QString& device);
 
 }  // namespace kdx

@@ -19,7 +19,8 @@ class SerialDevice : public QObject, public SerialPort {
     // module's fixed settings: 19200 baud, 8 data bits, no parity, 1 stop bit, no flow control,
     // RTS on. A line without modem lines (a pseudo-terminal) refuses RTS; that is no error, the
     // transfers never look at RTS. A probe only tells whether the port opens: it leaves the
-    // modem lines and the driver's settings alone.
+    // modem lines and the driver's settings alone. Either way the device is locked while open,
+    // by whatever name it is given: another program or port (even root's) gets kInUse.
     enum class Use { kTransfer, kProbe };
     virtual PortProblem Open(const QString& device, Use use = Use::kTransfer) = 0;
     virtual void Close() = 0;

@@ -317,12 +317,30 @@ TEST_F(ImageTest, AnImageOfAnotherSizeIsRefused) {
 
 // ---- the program
 
+// A bad number is said in one line; nan and infinity are no durations.
 TEST(SimProgramTest, HelpAndBadOptions) {
-    const std::pair<const char*, int> runs[] = {
-        {" --help", 0}, {" --fault nonsense", 2}, {" --delay", 2}, {" --wrong 300", 2}};
-    for (const auto& [arguments, status] : runs) {
-        const std::string command = std::string(KDX17_SIM) + arguments + " >/dev/null 2>&1";
-        EXPECT_EQ(WEXITSTATUS(std::system(command.c_str())), status) << arguments;
+    struct Run {
+        const char* arguments;
+        int status;
+        bool oneLine = false;
+    };
+    const Run runs[] = {{" --help", 0},
+                        {" --fault nonsense", 2},
+                        {" --delay", 2},
+                        {" --wrong 300", 2, true},
+                        {" --delay nan", 2, true},
+                        {" --latency -nan", 2, true},
+                        {" --late inf", 2, true},
+                        {" --delay 600001", 2, true}};
+    for (const Run& run : runs) {
+        FILE* pipe = ::popen((std::string(KDX17_SIM) + run.arguments + " 2>&1").c_str(), "r");
+        ASSERT_NE(pipe, nullptr);
+        std::string output;
+        for (char buffer[256]; std::fgets(buffer, sizeof buffer, pipe);) output += buffer;
+        EXPECT_EQ(WEXITSTATUS(::pclose(pipe)), run.status) << run.arguments;
+        if (run.oneLine) {
+            EXPECT_EQ(std::count(output.begin(), output.end(), '\n'), 1) << output;
+        }
     }
 }
 
@@ -334,8 +352,13 @@ TEST(SimProgramTest, BadImagesAreRefusedAtOnce) {
     std::filesystem::create_directory(dir);
     ASSERT_EQ(::mkfifo((dir / "fifo.bin").c_str(), 0600), 0);
     std::filesystem::resize_file((std::ofstream(dir / "big.bin"), dir / "big.bin"), 2 << 20);
-    for (const std::string& image : {dir.string(), std::string("/dev/zero"),
-                                     (dir / "fifo.bin").string(), (dir / "big.bin").string()}) {
+    // Nor is one accepted that could not be saved at the end.
+    std::filesystem::resize_file((std::ofstream(dir / "linked.bin"), dir / "linked.bin"), 1024);
+    std::filesystem::create_hard_link(dir / "linked.bin", dir / "other.bin");
+    for (const std::string& image :
+         {dir.string(), std::string("/dev/zero"), (dir / "fifo.bin").string(),
+          (dir / "big.bin").string(), (dir / "linked.bin").string(),
+          (dir / "no-such-folder" / "new.bin").string()}) {
         const auto start = Clock::now();
         FILE* pipe = ::popen(("timeout 5 " KDX17_SIM " --image " + image + " 2>&1").c_str(), "r");
         ASSERT_NE(pipe, nullptr);

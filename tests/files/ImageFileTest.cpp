@@ -63,7 +63,15 @@ INSTANTIATE_TEST_SUITE_P(
         BadFile{"fraction.json", R"({"sys": 1.0})", "sys: očekáváno celé číslo"},
         BadFile{"huge.json", R"({"sys": -99999999999999999999999})", "sys: očekáváno celé"},
         BadFile{"deep.json", QByteArray(100000, '['), "příliš hluboké vnoření"},
-        BadFile{"syntax.json", "{", "chybný JSON"}, BadFile{"image.png", "x", "neznámý formát"}),
+        BadFile{"syntax.json", "{", "chybný JSON"}, BadFile{"image.png", "x", "neznámý formát"},
+        // A key or word from the file never reaches a terminal raw.
+        BadFile{"escape.json", R"({"\u001b]0;x\u0007":1})", "\\x1b]0;x\\x07: neznámý klíč"},
+        BadFile{"utf16le.json", QByteArray("\xFF\xFE{\0}\0", 6), "UTF-16"},
+        BadFile{"utf16be.txt",
+                QByteArray("\xFE\xFF\0"
+                           "1",
+                           4),
+                "uložte jej jako UTF-8"}),
     [](const auto& info) {
         QString name = info.param.name;
         return name.replace('.', '_').toStdString();
@@ -86,6 +94,17 @@ TEST_F(Files, AJsonTakesItsValues) {
     expected.messageTexts.calmIn1 = "Čidlo IN1";
     EXPECT_EQ(file->setup, expected);
     EXPECT_EQ(file->image, EncodeSetup(expected));
+}
+
+// As the .json reader takes them.
+TEST_F(Files, ATxtMayHaveAByteOrderMarkAndLfLineEnds) {
+    const QByteArray text = TxtWith(3, "7");
+    QByteArray lf = text;
+    lf.replace("\r\n", "\n");
+    for (const QByteArray& content : {"\xEF\xBB\xBF" + text, lf, "\xEF\xBB\xBF" + lf}) {
+        WriteFile("image.txt", content);
+        EXPECT_EQ(MustLoad("image.txt")[2], 7);
+    }
 }
 
 TEST_F(Files, AFailedSaveLeavesNoFile) {

@@ -4,6 +4,7 @@
 #include <QSerialPortInfo>
 #include <algorithm>
 
+#include "link/qt/linux/DeviceLock.h"
 #include "link/qt/linux/QtSerialPort.h"
 #include "link/qt/linux/TimerFdTimer.h"
 
@@ -39,5 +40,13 @@ QString PortProblemText(PortProblem problem) {
     }
     return {};
 }
+
+QString PortProblemText(PortProblem problem, const QString& device) {
+    const QString holder = problem == PortProblem::kInUse ? LockHolder(device) : QString();
+    return holder.isEmpty() ? PortProblemText(problem)
+                            : PortProblemText(problem) + " (" + holder + ")";
+}
+
+QString PortLockNote(const QString& device) { return StaleLockNote(device); }
 
 }  // namespace kdx

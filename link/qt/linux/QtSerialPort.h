@@ -1,10 +1,13 @@
 #pragma once
 
-#include <QSerialPort>
+#include <QByteArray>
+#include <QSocketNotifier>
 #include <functional>
+#include <memory>
 #include <optional>
 
 #include "link/qt/SerialDevice.h"
+#include "link/qt/linux/DeviceLock.h"
 
 namespace kdx {
 
@@ -19,7 +22,10 @@ struct SerialFlags {
 };
 SerialFlags DriverFlags();
 
-// The serial line over QSerialPort.
+// The serial line on a descriptor of our own, read through the event loop. Our own, not
+// QSerialPort: that one locks by the name it is given, so two names of one device (a link in
+// /dev/serial/by-id beside /dev/ttyUSB0) both opened, and a lock file left by root kept every
+// other user out until a reboot. Here both locks are on the device itself (see DeviceLock).
 class QtSerialPort : public SerialDevice {
     Q_OBJECT
   public:
@@ -28,7 +34,7 @@ class QtSerialPort : public SerialDevice {
 
     PortProblem Open(const QString& device, Use use = Use::kTransfer) override;
     void Close() override;
-    bool IsOpen() const override { return port_.isOpen(); }
+    bool IsOpen() const override { return fd_ >= 0; }
     // Whether the open port delivers in low-latency mode: the driver hands received bytes over as
     // soon as they come, and common USB converters deliver after about 1 ms instead of holding
     // bytes up to their 16 ms latency timer. A line that refuses it (a pseudo-terminal) works
@@ -40,11 +46,16 @@ class QtSerialPort : public SerialDevice {
     std::size_t Waiting() override;
 
   private:
-    // A port whose line has gone is closed, so that the transfers fail instead of waiting.
-    void CloseIfGone();
+    // Takes what the line has brought, announcing it when asked; a line that has gone is closed,
+    // so that the transfers fail instead of waiting.
+    void Receive(bool announce);
+    PortProblem Configure(Use use);
 
-    QSerialPort port_;
     SerialFlags flags_;
+    int fd_ = -1;
+    DeviceLock lock_;
+    std::unique_ptr<QSocketNotifier> notifier_;
+    QByteArray received_;
     std::optional<int> foundFlags_;  // as the open port had them, to be given back
     bool lowLatency_ = false;
 };

@@ -32,4 +32,9 @@ QString PortProblemText(PortProblem problem) {
     return {};
 }
 
+// Windows opens a COM port for one program only and names no holder.
+QString PortProblemText(PortProblem problem, const QString&) { return PortProblemText(problem); }
+
+QString PortLockNote(const QString&) { return {}; }
+
 }  // namespace kdx
