@@ -15,6 +15,8 @@
 #include "cli/WriteSignals.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"
+#include "files/TraceFile.h"
+#include "files/Visible.h"
 #include "state/Module10.h"
 
 namespace kdx {
@@ -62,26 +64,38 @@ class Session {
   public:
     using Outcome = Module10::Outcome;
 
-    Session(QTextStream& out, QTextStream& err) : progress_(err) {
+    Session(QTextStream& out, QTextStream& err) : err_(err), progress_(err) {
         QObject::connect(&state_, &Module10::Logged,
                          [&out](const QString& message) { out << message << Qt::endl; });
         QObject::connect(&state_, &Module10::Progress,
                          [this](int value) { progress_.ShowProgress(value); });
     }
 
-    // False, with a message, when the port cannot be opened or the trace file not created.
-    bool Open(const LinkOptions& options, QTextStream& err) {
-        if (!options.traceFile.isEmpty()) {
-            trace_ = std::make_unique<QFile>(options.traceFile);
-            if (!trace_->open(QIODevice::WriteOnly | QIODevice::Truncate)) {
-                err << "kdx17: " << options.traceFile << ": " << trace_->errorString() << "\n";
-                return false;
-            }
-            clock_.start();
-            state_.SetTap([this](Module10::Direction direction, std::uint8_t byte) {
-                Trace(direction, byte);
-            });
+    // The trace is put in place at the end, whole or marked as cut.
+    ~Session() {
+        FileError error;
+        if (trace_ && !trace_->Save(cut_, error)) err_ << "kdx17: " << error.message << "\n";
+    }
+
+    // False, with a message, when the trace may not be written there: never one of the
+    // command's own files, a device, a FIFO or a hard-linked file. Checked before the port opens,
+    // so a refused trace leaves everything as it was.
+    bool TraceInto(const LinkOptions& options, const QStringList& files) {
+        if (options.traceFile.isEmpty()) return true;
+        FileError error;
+        trace_ = TraceFile::Check(options.traceFile, files, error);
+        if (!trace_) {
+            err_ << "kdx17: " << error.message << "\n";
+            return false;
         }
+        clock_.start();
+        state_.SetTap(
+            [this](Module10::Direction direction, std::uint8_t byte) { Trace(direction, byte); });
+        return true;
+    }
+
+    // False, with a message, when the port cannot be opened.
+    bool Open(const LinkOptions& options, QTextStream& err) {
         const QString device = DeviceOf(options.port);
         if (device.isEmpty()) {
             err << "kdx17: port " << options.port
@@ -89,9 +103,12 @@ class Session {
             return false;
         }
         if (const PortProblem problem = state_.OpenPort(device); problem != PortProblem::kNone) {
-            err << "kdx17: chyba otevreni portu " << device << ": " << PortProblemWords(problem)
-                << "\n";
+            err << "kdx17: chyba otevreni portu " << Visible(device) << ": "
+                << PortProblemWords(problem, device) << "\n";
             return false;
+        }
+        if (const QString note = PortNote(device); !note.isEmpty()) {
+            err << "kdx17: varování: " << note << "\n";
         }
         return true;
     }
@@ -112,7 +129,10 @@ class Session {
     }
 
     // Ends the running procedure at its next step, as a line that went away would.
-    void EndNow() { state_.ClosePort(); }
+    void EndNow() {
+        cut_ = true;
+        state_.ClosePort();
+    }
 
   private:
     static QString DeviceOf(const QString& port) {
@@ -137,14 +157,16 @@ class Session {
         const int n = std::snprintf(line, sizeof line, "%12.6f %s %02X\n",
                                     static_cast<double>(clock_.nsecsElapsed()) / 1e9,
                                     kDirections[static_cast<int>(direction)], byte);
-        trace_->write(line, n);
+        trace_->Append(QByteArray(line, n));
     }
 
     static constexpr std::chrono::milliseconds kQuietBetweenProcedures{100};
 
     bool ranBefore_ = false;
+    QTextStream& err_;
     ProgressPrinter progress_;
-    std::unique_ptr<QFile> trace_;
+    std::optional<TraceFile> trace_;
+    bool cut_ = false;
     QElapsedTimer clock_;
     Module10 state_;
 };
@@ -162,6 +184,7 @@ std::optional<ConfigBuffer> ReadImage(Session& session) {
 
 int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) {
     Session session(out, err);
+    if (!session.TraceInto(options, {})) return kExitBadUsage;
     if (!session.Open(options, err)) return kExitLinkFailed;
     const auto outcome = session.Run(&Module10::Test);
     return outcome.Succeeded() ? kExitOk : kExitLinkFailed;
@@ -169,13 +192,15 @@ int TestCommand(const LinkOptions& options, QTextStream& out, QTextStream& err) 
 
 int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& out,
                 QTextStream& err) {
-    FileError formatError;
-    const auto format = KnownFormat(file, formatError);
-    if (!format) {
-        err << "kdx17: " << formatError.message << "\n";
+    FileError error;
+    const auto format = KnownFormat(file, error);
+    // A file that could not take the memory is said before the module is read.
+    if (!format || !CanReplaceFile(file, error)) {
+        err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
     Session session(out, err);
+    if (!session.TraceInto(options, {file})) return kExitBadUsage;
     if (!session.Open(options, err)) return kExitLinkFailed;
     // FILE is written only once the whole memory has arrived. A .bin or .txt keeps any image,
     // also one that does not decode (an erased module); a .json needs a setup.
@@ -184,20 +209,17 @@ int ReadCommand(const LinkOptions& options, const QString& file, QTextStream& ou
         err << "kdx17: modul neposlal celou paměť, soubor nezapsán\n";
         return kExitLinkFailed;
     }
-    FileError error;
     // A module's memory that decodes is the session's document now, saved as the window saves it.
     if (CheckBuffer(*image) == std::nullopt) {
         return Saved(session.State().SaveFile(file, error), error, err);
     }
-    {
-        if (*format == ImageFormat::Json) {
-            err << "kdx17: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), uložte ji jako "
-                   ".bin nebo .txt\n";
-            return kExitLinkFailed;
-        }
-        err << "kdx17: varování: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), "
-               "uložena beze změny\n";
+    if (*format == ImageFormat::Json) {
+        err << "kdx17: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), uložte ji jako "
+               ".bin nebo .txt\n";
+        return kExitLinkFailed;
     }
+    err << "kdx17: varování: paměť modulu nelze dekódovat (nikdy nezapsaný modul?), "
+           "uložena beze změny\n";
     return Saved(SaveImage(file, *image, error), error, err);
 }
 
@@ -216,6 +238,7 @@ int WriteCommand(const LinkOptions& options, const QString& file, QTextStream& o
         err << "kdx17: " << error.message << "\n";
         return kExitBadUsage;
     }
+    if (!session.TraceInto(options, {file})) return kExitBadUsage;
     // Said before the write, which goes ahead all the same: the file is what the user chose.
     if (!options.raw) {
         PrintFindings(state.Setup(), err);

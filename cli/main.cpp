@@ -7,6 +7,7 @@
 
 #include "cli/Commands.h"
 #include "cli/LinkCommands.h"
+#include "cli/WriteSignals.h"
 #include "state/Ports.h"
 
 namespace {
@@ -51,6 +52,9 @@ bool BadPortNumber(const QString& port) {
 
 int main(int argc, char* argv[]) {
     QCoreApplication app(argc, argv);
+    // A reader that stops early (kdx17 read ... | head -c 1) must not cost a finished read its
+    // file: writes to it fail instead of ending the program.
+    kdx::SurviveClosedOutput();
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);
@@ -71,39 +75,47 @@ int main(int argc, char* argv[]) {
         return args.isEmpty() ? kdx::kExitBadUsage : kdx::kExitOk;
     }
     const QString command = args.takeFirst();
-    auto usage = [&]() {
-        err << "kdx17: chybné použití příkazu " << command << "\n\n" << kUsage;
-        return kdx::kExitBadUsage;
-    };
-    if (command == "test" || command == "read" || command == "write") {
-        kdx::LinkOptions options;
-        QStringList files;
-        while (!args.isEmpty()) {
-            const QString arg = args.takeFirst();
-            if ((arg == "--port" || arg == "--trace") && !args.isEmpty()) {
-                (arg == "--port" ? options.port : options.traceFile) = args.takeFirst();
-            } else if (arg == "--verify" && command == "write") {
-                options.verify = true;
-            } else if (arg == "--raw" && command == "write") {
-                options.raw = true;
-            } else if (arg.startsWith("-")) {
-                return usage();
-            } else {
-                files << arg;
+    const int status = [&] {
+        auto usage = [&]() {
+            err << "kdx17: chybné použití příkazu " << command << "\n\n" << kUsage;
+            return kdx::kExitBadUsage;
+        };
+        if (command == "test" || command == "read" || command == "write") {
+            kdx::LinkOptions options;
+            QStringList files;
+            while (!args.isEmpty()) {
+                const QString arg = args.takeFirst();
+                if ((arg == "--port" || arg == "--trace") && !args.isEmpty()) {
+                    (arg == "--port" ? options.port : options.traceFile) = args.takeFirst();
+                } else if (arg == "--verify" && command == "write") {
+                    options.verify = true;
+                } else if (arg == "--raw" && command == "write") {
+                    options.raw = true;
+                } else if (arg.startsWith("-")) {
+                    return usage();
+                } else {
+                    files << arg;
+                }
             }
+            if (options.port.isEmpty() || BadPortNumber(options.port) ||
+                files.size() != (command == "test" ? 0 : 1)) {
+                return usage();
+            }
+            if (command == "test") return kdx::TestCommand(options, out, err);
+            if (command == "read") return kdx::ReadCommand(options, files[0], out, err);
+            return kdx::WriteCommand(options, files[0], out, err);
         }
-        if (options.port.isEmpty() || BadPortNumber(options.port) ||
-            files.size() != (command == "test" ? 0 : 1)) {
-            return usage();
-        }
-        if (command == "test") return kdx::TestCommand(options, out, err);
-        if (command == "read") return kdx::ReadCommand(options, files[0], out, err);
-        return kdx::WriteCommand(options, files[0], out, err);
-    }
-    if (command == "show" && args.size() == 1) return kdx::ShowCommand(args[0], out, err);
-    if (command == "diff" && args.size() == 2) return kdx::DiffCommand(args[0], args[1], out, err);
-    if (command == "check" && args.size() == 1) return kdx::CheckCommand(args[0], out, err);
-    if (command == "convert" && args.size() == 2) return kdx::ConvertCommand(args[0], args[1], err);
-    if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
-    return usage();
+        if (command == "show" && args.size() == 1) return kdx::ShowCommand(args[0], out, err);
+        if (command == "diff" && args.size() == 2)
+            return kdx::DiffCommand(args[0], args[1], out, err);
+        if (command == "check" && args.size() == 1) return kdx::CheckCommand(args[0], out, err);
+        if (command == "convert" && args.size() == 2)
+            return kdx::ConvertCommand(args[0], args[1], err);
+        if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
+        return usage();
+    }();
+    // Said once, after the command has done its work (a read's file is saved all the same).
+    out.flush();
+    if (out.status() != QTextStream::Ok) err << "kdx17: standardní výstup nelze zapsat\n";
+    return status;
 }

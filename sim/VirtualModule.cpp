@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/prctl.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -14,10 +15,6 @@
 
 #include "files/ImageFile.h"
 #include "files/Visible.h"
-
-#ifdef __linux__
-#include <sys/prctl.h>
-#endif
 
 namespace kdx::sim {
 namespace {
@@ -113,9 +110,7 @@ std::vector<std::uint8_t> VirtualModule::Memory() const {
 }
 
 void VirtualModule::Serve() {
-#ifdef __linux__
     ::prctl(PR_SET_TIMERSLACK, 1UL);  // wake on time: the pacing is in tenths of a millisecond
-#endif
     for (;;) {
         const Clock::time_point now = Clock::now();
         while (!received_.empty() && received_.front().at <= now) {

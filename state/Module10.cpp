@@ -7,7 +7,11 @@
 
 namespace kdx {
 
-QString PortProblemWords(PortProblem problem) { return PortProblemText(problem); }
+QString PortProblemWords(PortProblem problem, const QString& device) {
+    return device.isEmpty() ? PortProblemText(problem) : PortProblemText(problem, device);
+}
+
+QString PortNote(const QString& device) { return PortLockNote(device); }
 
 Module10::Module10(LocalTime localTime, TransferTiming timing, Link::Parts linkParts)
     : localTime_(localTime ? std::move(localTime) : [] { return QTime::currentTime(); }),

@@ -9,6 +9,10 @@ class QString;
 
 namespace kdx {
 
-QString PortProblemWords(PortProblem problem);
+// With the device named, a port in use says its holder where the system tells it.
+QString PortProblemWords(PortProblem problem, const QString& device = {});
+// What a good open passed over on the device (a lock file of an ended program that could not be
+// removed), or nothing.
+QString PortNote(const QString& device);
 
 }  // namespace kdx

@@ -22,6 +22,7 @@
 #include "config/Codec.h"
 #include "link/LogMessages.h"
 #include "sim/VirtualModule.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/support/TempFiles.h"
 
 namespace kdx {
@@ -271,6 +272,55 @@ TEST_F(CliE2e, WriteSaysTheFindingsAndWritesAnyway) {
     EXPECT_EQ(write.status, 0) << write.err.toStdString();
     EXPECT_TRUE(write.err.startsWith("commands[5].sms: upozornění: ")) << write.err.toStdString();
     EXPECT_EQ(module->Memory(), EncodeSetup(setup));
+}
+
+// A file goes into the module as it holds it, byte for byte, also a row that no table shows as
+// it is; an image that does not decode goes nowhere without --raw.
+TEST_F(CliE2e, WriteSendsTheFileAsItIsOrNothing) {
+    for (const auto& [image, status] :
+         {std::pair{test::Action4Image(), 0}, std::pair{ConfigBuffer(layout::kBufferSize, 0), 2}}) {
+        StartModule();
+        const ConfigBuffer before = module->Memory();
+        MustSave("file.bin", image);
+        const Outcome write = Kdx17({"write", "--port", port, Path("file.bin")});
+        EXPECT_EQ(write.status, status) << write.err.toStdString();
+        EXPECT_TRUE(module->Memory() == (status == 0 ? image : before));
+    }
+}
+
+// The trace follows the rules of every saved file; a refused one leaves everything as it was.
+TEST_F(CliE2e, ATraceIsNeverOneOfTheCommandsFilesNorAnUnsafeTarget) {
+    StartModule();
+    MustSave("in.bin", EncodeSetup(Sample()));
+    MustSave("kept.bin", EncodeSetup(Sample()));
+    ASSERT_EQ(::mkfifo(qPrintable(Path("fifo")), 0600), 0);
+    ASSERT_TRUE(QFile::link(Path("kept.bin"), Path("link.bin")));  // a second name of kept.bin
+    ASSERT_EQ(::link(qPrintable(Path("kept.bin")), qPrintable(Path("hard.bin"))), 0);
+    const QStringList read = {"read", "--port", port, Path("kept.bin"), "--trace"};
+    const QStringList cases[] = {
+        {"write", "--port", port, Path("in.bin"), "--trace", Path("in.bin")},
+        read + QStringList{Path("link.bin")},
+        read + QStringList{Path("fifo")},
+        {"test", "--port", port, "--trace", Path("hard.bin")}};
+    for (const QStringList& arguments : cases) {
+        const Outcome outcome = Kdx17(arguments);
+        EXPECT_EQ(outcome.status, 2) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(outcome.out.isEmpty()) << "nothing sent: " << outcome.out.toStdString();
+    }
+    EXPECT_TRUE(MustLoad("in.bin") == EncodeSetup(Sample()));
+    EXPECT_TRUE(MustLoad("kept.bin") == EncodeSetup(Sample()));
+}
+
+// A reader that stops early costs the read nothing.
+TEST_F(CliE2e, AFinishedReadIsSavedWhateverBecomesOfItsOutput) {
+    StartModule();
+    QProcess shell;
+    shell.start(
+        "sh",
+        {"-c",
+         QString("'%1' read --port '%2' '%3' | head -c 1").arg(KDX17_CLI, port, Path("read.bin"))});
+    ASSERT_TRUE(shell.waitForFinished(60000));
+    EXPECT_TRUE(MustLoad("read.bin") == module->Memory());
 }
 
 TEST_F(CliE2e, VerifyComparesTheBytesWhateverTheyDecodeTo) {

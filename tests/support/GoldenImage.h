@@ -36,4 +36,13 @@ inline ConfigBuffer GoldenImage() {
     return image;
 }
 
+// The start image with command row 1 a relay row whose action code only the system table has
+// ('4', STATUS): what the module holds may be what no table shows.
+inline ConfigBuffer Action4Image() {
+    ConfigBuffer image = GoldenImage();
+    image[layout::kRecordOffset] = '1';      // RELE1
+    image[layout::kRecordOffset + 1] = '4';  // byte 656
+    return image;
+}
+
 }  // namespace kdx::test

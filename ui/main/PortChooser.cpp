@@ -59,7 +59,7 @@ void PortChooser::Probe(int k) {
         Option(k)->setToolTip(device);
     } else {
         Option(k)->setToolTip(device.isEmpty() ? texts::kNoDevice
-                                               : device + ": " + PortProblemWords(problem));
+                                               : device + ": " + PortProblemWords(problem, device));
     }
 }
 
@@ -75,6 +75,9 @@ void PortChooser::OpenSelectedPort() {
             return;
         }
         openPort_ = k;
+        if (const QString note = PortNote(ports_.Device(k)); !note.isEmpty()) {
+            state_.LogMessage(note.toStdString());
+        }
     }
     portOpened_ = 1;
 }

@@ -17,6 +17,7 @@
 #include "link/qt/Platform.h"
 #include "sim/VirtualModule.h"
 #include "state/Module10.h"
+#include "tests/support/GoldenImage.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
@@ -130,11 +131,13 @@ class Form1SerialTest : public QObject {
         QCOMPARE(form->portOpened, 0);
         QStringList tips;
         for (QRadioButton* option : options) tips << option->toolTip();
-        QCOMPARE(tips,
-                 (QStringList{
-                     Q(first->DevicePath()), "žádné zařízení",
-                     "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
-                     Q(held->DevicePath()) + ": zařízení používá jiný program", "žádné zařízení"}));
+        QCOMPARE(tips, (QStringList{
+                           Q(first->DevicePath()), "žádné zařízení",
+                           "/dev/kdx17-no-such-port: zařízení neexistuje", Q(second->DevicePath()),
+                           Q(held->DevicePath()) +
+                               QString(": zařízení používá jiný program (PID %1, Form1SerialTest)")
+                                   .arg(QCoreApplication::applicationPid()),
+                           "žádné zařízení"}));
         QCOMPARE(Log(), QStringList{"Program spuštěn"});  // the probe logs nothing
 
         holder->Close();  // greyed as in use until the user asks
@@ -270,6 +273,47 @@ class Form1SerialTest : public QObject {
         QCOMPARE(form->portOpened, 0);
         Transfer(form->Command1);
         QCOMPARE(Log().first(), "chyba v prenosu!");
+    }
+
+    // An image opened and written unedited goes into the module byte for byte, also a relay row
+    // with the action code that only the system table has.
+    void anOpenedImageGoesInByteForByte() {
+        QTemporaryDir folder;
+        const ConfigBuffer image = test::Action4Image();
+        QFile file(folder.filePath("backup.bin"));
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        file.write(reinterpret_cast<const char*>(image.data()), qint64(image.size()));
+        file.close();
+        first = StartModule();
+        state = std::make_unique<Module10>([] { return QTime(9, 30, 0); });
+        window = std::make_unique<MainWindow>(*state, PortMap({Q(first->DevicePath())}));
+        QVERIFY(window->OpenFile(file.fileName()));
+        Click(window->Client().Option1);
+        Transfer(window->Client().Command2);
+        QCOMPARE(Log().first(), "Prenos OK");
+        QVERIFY(first->Memory() == image);
+    }
+
+    // The partial-setup line only where part of the new image may be in the module.
+    void aWriteSaysPartlyWrittenOnlyAfterData_data() {
+        QTest::addColumn<bool>("port");
+        QTest::addColumn<int>("silentFrom");  // the module's first answer left out; 0: none
+        QTest::addColumn<int>("said");
+        QTest::newRow("no port") << false << 0 << 0;
+        QTest::newRow("never answers") << true << 1 << 0;
+        QTest::newRow("silent at data byte 400") << true << 2 * 400 + 2 << 1;
+    }
+    void aWriteSaysPartlyWrittenOnlyAfterData() {
+        QFETCH(bool, port);
+        QFETCH(int, silentFrom);
+        QFETCH(int, said);
+        VirtualModule::Options options;
+        if (silentFrom) options.faults = {{Fault::Kind::kNoAnswer, silentFrom}};
+        StartWindowWith(options);
+        if (port) Click(form->Option1);
+        Transfer(form->Command2);
+        QVERIFY(Log().contains("chyba komunikace!"));
+        QCOMPARE(Log().count(Q(std::string(messages::kPartlyWritten))), said);
     }
 
     void closingWaitsForAWriteOnly_data() {

@@ -10,6 +10,7 @@
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
+#include "ui/editors/EditorHost.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
@@ -207,6 +208,21 @@ class MainWindowTest : public QObject {
         QFETCH(int, col);
         QCOMPARE(grids[grid]->Row(), row);
         QCOMPARE(grids[grid]->Col(), col);
+    }
+
+    // Open beside the window, the list follows every edit: a flag switched on an entry without a
+    // number is a finding, switched back it is gone.
+    void theFindingsFollowEveryEdit() {
+        Form1& form = window->Client();
+        window->checkAction->trigger();
+        auto* dialog = window->findChild<CheckDialog*>();
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->list->topLevelItemCount(), 0);
+        form.Editors().Grid2SpacePress(2, 4);
+        QCOMPARE(dialog->list->topLevelItemCount(), 1);
+        QCOMPARE(dialog->list->topLevelItem(0)->text(0), "phones[2].flags");
+        form.Editors().Grid2SpacePress(2, 4);
+        QCOMPARE(dialog->list->topLevelItemCount(), 0);
     }
 
     void aSetupWithoutFindingsIsAllRight() {
