@@ -66,7 +66,6 @@ class TransferEngine {
 
     int TransferMode() const { return mode_; }
     int TransferState() const { return state_; }
-    int EmptyPolls() const { return emptyPolls_; }
     int Progress() const { return progress_; }
     bool Idle() const { return state_ == 0; }
     // Bytes of an answer have been taken ahead of the step that decides on them.

@@ -168,11 +168,9 @@ TEST_P(EmptyPollLimitTest, OneFewerPassesTheLimitFails) {
         ASSERT_EQ(rig.engine.TransferState(), 50);
         const microseconds start = rig.clock.now;
         for (int i = 1; i < limit; ++i) rig.Step();
-        EXPECT_EQ(rig.engine.EmptyPolls(), limit - 1);
         EXPECT_EQ(rig.clock.now - start, (limit - 1) * rig.timing.pollPeriod);
         if (answerLast) {
             rig.Answer({kAck});
-            EXPECT_EQ(rig.engine.EmptyPolls(), 0);
             EXPECT_EQ(rig.engine.TransferState(), 45);
         } else {
             rig.Step();

@@ -35,11 +35,6 @@ class QtSerialPort : public SerialDevice {
     PortProblem Open(const QString& device, Use use = Use::kTransfer) override;
     void Close() override;
     bool IsOpen() const override { return fd_ >= 0; }
-    // Whether the open port delivers in low-latency mode: the driver hands received bytes over as
-    // soon as they come, and common USB converters deliver after about 1 ms instead of holding
-    // bytes up to their 16 ms latency timer. A line that refuses it (a pseudo-terminal) works
-    // all the same, only slower behind a converter. Closing gives the port its flags back.
-    bool LowLatency() const { return lowLatency_; }
 
     bool Output(std::uint8_t byte) override;
     std::optional<Bytes> Input() override;
@@ -57,6 +52,9 @@ class QtSerialPort : public SerialDevice {
     std::unique_ptr<QSocketNotifier> notifier_;
     QByteArray received_;
     std::optional<int> foundFlags_;  // as the open port had them, to be given back
+    // The open port delivers in low-latency mode: common USB converters then hand bytes over after
+    // about 1 ms instead of holding them up to their 16 ms latency timer. A line that refuses it
+    // (a pseudo-terminal) works all the same. Closing gives the port its flags back.
     bool lowLatency_ = false;
 };
 

@@ -21,7 +21,6 @@ class TimerFdTimer : public TickTimer {
     void SetInterval(std::chrono::microseconds interval) override;
     void On() override;
     void Off() override;
-    bool IsOn() const { return on_; }
 
   private:
     void Expired();
