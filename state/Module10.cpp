@@ -19,6 +19,8 @@ Module10::Module10(LocalTime localTime, TransferTiming timing, Link::Parts linkP
       probe_(MakeSerialDevice()) {
     log_.SetChangedHook(
         [this](const std::string& text) { emit LogChanged(QString::fromStdString(text)); });
+    // Kept before anyone hears the end: a program that exits then has its entry.
+    connect(&link_, &Link::Finished, this, &Module10::Journalise);
     connect(&link_, &Link::Finished, this, &Module10::Ended);
     connect(&link_, &Link::LineGone, this, &Module10::PortGone);
 }
@@ -95,10 +97,12 @@ Module10::RequestHandle Module10::Write() {
     if (Busy()) return nullptr;
     const ConfigBuffer image = document_.ImageToWrite();
     if (image != Buffer()) document_.SetImage(image);
+    sent_ = image;
     return Begin([&image](TransferEngine& engine) { engine.StartWrite(image); });
 }
 
 Module10::RequestHandle Module10::RawWrite() {
+    if (!Busy()) sent_ = Buffer();
     return Begin([this](TransferEngine& engine) { engine.StartRawWrite(Buffer()); });
 }
 
@@ -114,7 +118,10 @@ bool Module10::Writing() const {
     return Busy() && link_.Engine().TransferMode() == TransferEngine::kWriteMode;
 }
 
-PortProblem Module10::OpenPort(const QString& device) { return link_.Open(device); }
+PortProblem Module10::OpenPort(const QString& device) {
+    device_ = device;
+    return link_.Open(device);
+}
 
 PortProblem Module10::ProbePort(const QString& device) {
     if (device.isEmpty()) return PortProblem::kNoDevice;
@@ -142,6 +149,11 @@ void Module10::Ended(const Outcome& outcome) {
     }
     if (auto request = std::exchange(running_, nullptr)) request->End(outcome);
     emit ProcedureEnded(outcome);
+}
+
+void Module10::Journalise(const Outcome& outcome) {
+    const QString why = journal_.Record(outcome, device_, sent_);
+    if (!why.isEmpty()) LogMessage(("Historie modulů: záznam nelze uložit: " + why).toStdString());
 }
 
 void Module10::ShowProgress(int value) { emit Progress(value); }

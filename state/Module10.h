@@ -9,6 +9,7 @@
 #include "files/ImageFile.h"
 #include "link/ActivityLog.h"
 #include "link/qt/Link.h"
+#include "state/Journal.h"
 #include "state/Ports.h"
 #include "state/Request.h"
 #include "state/SetupDocument.h"
@@ -100,6 +101,7 @@ class Module10 : public QObject,
     void ShowProgress(int value) override;
     std::string TimeOfDay() override;
     void Ended(const Outcome& outcome);
+    void Journalise(const Outcome& outcome);
 
     LocalTime localTime_;
     SetupDocument document_;
@@ -107,6 +109,9 @@ class Module10 : public QObject,
     Link link_;
     std::unique_ptr<SerialDevice> probe_;
     RequestHandle running_;
+    QString device_;     // the port last opened, for the journal
+    ConfigBuffer sent_;  // the image of the latest write, for the journal
+    Journal journal_;
 };
 
 }  // namespace kdx
