@@ -6,6 +6,7 @@
 #include <cstdio>
 
 #include "cli/Commands.h"
+#include "cli/HistoryCommand.h"
 #include "cli/LinkCommands.h"
 #include "cli/WriteSignals.h"
 #include "state/Ports.h"
@@ -31,6 +32,10 @@ constexpr const char* kUsage =
     "                                                  fungovat (chyba, upozornění)\n"
     "  convert VSTUP VÝSTUP                            převod mezi formáty\n"
     "  defaults VÝSTUP                                 výchozí nastavení\n"
+    "Historie modulů (každý obraz přečtený z modulu a zapsaný do něj; N od nejnovějšího = 1):\n"
+    "  history                                         seznam záznamů\n"
+    "  history show N | export N SOUBOR | diff N M     záznam, jeho obraz do SOUBORU, rozdíly\n"
+    "KDX17_HISTORY=0 v prostředí vypne zaznamenávání.\n"
     "\n"
     "P je číslo portu 1 až 6 (COM1 až COM6 jako v okně) nebo cesta k zařízení.\n"
     "Formáty podle přípony: .bin surových 1024 bajtů, .txt jedna desítková hodnota na řádek\n"
@@ -111,6 +116,7 @@ int main(int argc, char* argv[]) {
         if (command == "check" && args.size() == 1) return kdx::CheckCommand(args[0], out, err);
         if (command == "convert" && args.size() == 2)
             return kdx::ConvertCommand(args[0], args[1], err);
+        if (command == "history") return kdx::HistoryCommand(args, out, err);
         if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
         return usage();
     }();
