@@ -16,6 +16,7 @@
 #include "state/Module10.h"
 #include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
+#include "ui/main/HistoryDialog.h"
 #include "ui/main/Texts.h"
 
 namespace kdx {
@@ -59,6 +60,11 @@ MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
     saveAsAction =
         file->addAction(texts::kMenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                         &MainWindow::SaveAs);
+    file->addSeparator();
+    historyAction = file->addAction("Historie modulů…", this, &MainWindow::History);
+    historyOnAction = file->addAction("Zaznamenávat historii modulů", &Journal::SetEnabled);
+    historyOnAction->setCheckable(true);
+    historyOnAction->setChecked(Journal::Enabled());
     file->addSeparator();
     quitAction = file->addAction(texts::kMenuQuit, QKeySequence(Qt::CTRL | Qt::Key_Q), this,
                                  &QWidget::close);
@@ -142,6 +148,14 @@ void MainWindow::Check() {
     check_->show();
     check_->raise();
     check_->activateWindow();
+}
+
+void MainWindow::History() {
+    if (!history_) history_ = new HistoryDialog(state_, this);
+    history_->Fill();
+    history_->show();
+    history_->raise();
+    history_->activateWindow();
 }
 
 // A write cut off would leave the module half old, half new: the window stays until the write

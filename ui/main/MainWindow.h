@@ -10,6 +10,7 @@ class QAction;
 namespace kdx {
 
 class CheckDialog;
+class HistoryDialog;
 class Form1;
 class Module10;
 
@@ -35,6 +36,8 @@ class MainWindow : public QMainWindow {
 
     QAction* openAction;
     QAction* saveAsAction;
+    QAction* historyAction;
+    QAction* historyOnAction;  // checked: reads and writes are kept in the journal
     QAction* quitAction;
     QAction* refreshPortsAction;
     QAction* checkAction;
@@ -55,10 +58,13 @@ class MainWindow : public QMainWindow {
     void About();
     // Checks the setup; the findings' dialog stays open beside the window and follows every edit.
     void Check();
+    // The module journal; it reads the journal again each time it is shown.
+    void History();
 
     Module10& state_;
     Form1* form_;
-    CheckDialog* check_ = nullptr;  // made on first use
+    CheckDialog* check_ = nullptr;      // made on first use
+    HistoryDialog* history_ = nullptr;  // made on first use
     bool closeAfterWrite_ = false;
 };
 
