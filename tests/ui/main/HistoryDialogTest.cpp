@@ -61,6 +61,12 @@ class HistoryDialogTest : public QObject {
         Module10 state;
         MainWindow window(state, PortMap({QString::fromStdString(module.DevicePath())}));
         window.show();
+        // The setting is the one kdx17 follows too.
+        QVERIFY(window.historyOnAction->isChecked());
+        window.historyOnAction->trigger();
+        QVERIFY(!Journal::Enabled());
+        window.historyOnAction->trigger();
+        QVERIFY(Journal::Enabled());
         window.historyAction->trigger();
         auto* dialog = window.findChild<HistoryDialog*>();
         QVERIFY(dialog);
