@@ -1,6 +1,6 @@
 #include "cli/Commands.h"
 
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "config/Codec.h"
 #include "config/SetupCheck.h"

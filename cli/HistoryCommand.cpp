@@ -1,7 +1,7 @@
 #include "cli/HistoryCommand.h"
 
 #include "cli/Commands.h"
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "config/Codec.h"
 #include "files/ImageFile.h"

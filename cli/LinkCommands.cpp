@@ -9,7 +9,7 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "cli/Terminal.h"
 #include "cli/WriteSignals.h"

@@ -3,7 +3,7 @@
 #include <QStringList>
 #include <vector>
 
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 
 namespace kdx {
 namespace {

@@ -8,7 +8,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 #include "config/Codec.h"
 #include "state/Module10.h"
 

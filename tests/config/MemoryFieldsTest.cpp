@@ -1,4 +1,4 @@
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 
 #include <gtest/gtest.h>
 

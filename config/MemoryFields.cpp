@@ -1,4 +1,4 @@
-#include "cli/MemoryFields.h"
+#include "config/MemoryFields.h"
 
 #include <algorithm>
 #include <cstdio>
