@@ -2,8 +2,11 @@
 // format and transfer engine, so both agree byte for byte.
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "cli/LinkCommands.h"
@@ -31,6 +34,7 @@ constexpr const char* kUsage =
     "                                                  fungovat (chyba, upozornění)\n"
     "  convert VSTUP VÝSTUP                            převod mezi formáty\n"
     "  defaults VÝSTUP                                 výchozí nastavení\n"
+    "  sheet SOUBOR -o VÝSTUP.pdf                      přehled nastavení pro zákazníka (A4, PDF)\n"
     "\n"
     "P je číslo portu 1 až 6 (COM1 až COM6 jako v okně) nebo cesta k zařízení.\n"
     "Formáty podle přípony: .bin surových 1024 bajtů, .txt jedna desítková hodnota na řádek\n"
@@ -50,8 +54,19 @@ bool BadPortNumber(const QString& port) {
 
 }  // namespace
 
+// Fonts and page layout need QtGui, which needs a platform: the offscreen one needs no display,
+// so the sheet is made over ssh and in scripts alike. The other commands stay without QtGui.
+static std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "sheet") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    const auto application = MakeApplication(argc, argv);
+    QCoreApplication& app = *application;
     // A reader that stops early (kdx17 read ... | head -c 1) must not cost a finished read its
     // file: writes to it fail instead of ending the program.
     kdx::SurviveClosedOutput();
@@ -112,6 +127,8 @@ int main(int argc, char* argv[]) {
         if (command == "convert" && args.size() == 2)
             return kdx::ConvertCommand(args[0], args[1], err);
         if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
+        if (command == "sheet" && args.size() == 3 && args[1] == "-o")
+            return kdx::SheetCommand(args[0], args[2], err);
         return usage();
     }();
     // Said once, after the command has done its work (a read's file is saved all the same).
