@@ -133,8 +133,8 @@ bool MainWindow::SaveSheetPdf(const QString& path) {
     return true;
 }
 
-// The dialogs start in the home folder every time and offer no history: nothing is remembered
-// between runs.
+// The dialogs start in the home folder every time and offer no history of their own: what is
+// remembered between runs is the menu of recent files.
 QString MainWindow::AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
                                QString* chosenFilter, const QString& title) {
     const QString shownTitle = !title.isEmpty()                  ? title
