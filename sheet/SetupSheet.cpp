@@ -2,6 +2,7 @@
 
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
+#include <QImage>
 #include <QPageLayout>
 #include <QPagedPaintDevice>
 #include <QPainter>
@@ -149,28 +150,50 @@ QString SetupSheet::PlainText() const {
     return document.toPlainText();
 }
 
-bool SetupSheet::Render(QPagedPaintDevice& device) const {
-    const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
-                         QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
-                         QPageLayout::Millimeter);
-    device.setPageLayout(a4);
-    // Laid out at one fixed resolution whatever the device's, so that a printer and the PDF
-    // get the same lines and breaks, and a point is a point on paper.
+namespace {
+
+const QPageLayout& A4() {
+    static const QPageLayout a4(QPageSize(QPageSize::A4), QPageLayout::Portrait,
+                                QMarginsF(kMarginMm, kMarginMm, kMarginMm, kMarginMm),
+                                QPageLayout::Millimeter);
+    return a4;
+}
+
+// Draws the page's content from the painter's origin, for a device of DPI dots per inch. It is
+// laid out at one fixed resolution whatever the device's, so that a printer, the PDF and a
+// picture get the same lines and breaks, and a point is a point on paper.
+void Draw(const QString& html, QPainter& painter, int dpi) {
     QBuffer nowhere;
     QPdfWriter layoutDevice(&nowhere);
     layoutDevice.setResolution(kLayoutDpi);
     QTextDocument document;
     document.documentLayout()->setPaintDevice(&layoutDevice);
-    document.setHtml(html_);
-    const QRect page = a4.paintRectPixels(kLayoutDpi);
+    document.setHtml(html);
+    const QRect page = A4().paintRectPixels(kLayoutDpi);
     document.setPageSize(page.size());
-
-    QPainter painter;
-    if (!painter.begin(&device)) return false;
-    const double scale = double(device.logicalDpiX()) / kLayoutDpi;
+    const double scale = double(dpi) / kLayoutDpi;
     painter.scale(scale, scale);
     document.drawContents(&painter, QRectF(QPointF(0, 0), page.size()));
+}
+
+}  // namespace
+
+bool SetupSheet::Render(QPagedPaintDevice& device) const {
+    device.setPageLayout(A4());
+    QPainter painter;
+    if (!painter.begin(&device)) return false;
+    Draw(html_, painter, device.logicalDpiX());
     return painter.end();
+}
+
+QImage SetupSheet::Picture(int dpi) const {
+    QImage picture(A4().fullRectPixels(dpi).size(), QImage::Format_RGB32);
+    picture.fill(Qt::white);
+    QPainter painter(&picture);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.translate(A4().paintRectPixels(dpi).topLeft());
+    Draw(html_, painter, dpi);
+    return picture;
 }
 
 QByteArray SetupSheet::Pdf() const {

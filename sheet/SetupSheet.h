@@ -2,6 +2,7 @@
 
 #include <QByteArray>
 #include <QDate>
+#include <QImage>
 #include <QString>
 
 #include "config/SetupModel.h"
@@ -25,6 +26,8 @@ class SetupSheet {
     // Draws the page on the device's first page, in A4 portrait. False when the device cannot
     // be painted on (a printer that failed to start).
     bool Render(QPagedPaintDevice& device) const;
+    // The whole page as a picture, for the documentation.
+    QImage Picture(int dpi) const;
     // The page as a PDF, its fonts embedded; empty when it could not be made.
     QByteArray Pdf() const;
 
