@@ -33,8 +33,8 @@ TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
     };
     for (const auto& [keys, by] :
          {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
-          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1},
-          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Tab), -1}}) {
+          // Shift+Tab arrives as Backtab; a second binding as Tab would make the keys ambiguous.
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}}) {
         auto* shortcut =
             new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
         connect(shortcut, &QShortcut::activated, this, [step, by] { step(by); });
