@@ -1,5 +1,6 @@
 // Writes a picture of every window into the folder given as the argument: each tab of the main
-// window, the last one in debug mode, the open "Soubor" menu, both editors and the About box.
+// window, the last one in debug mode, the open "Soubor" menu, both editors, the setup sheet and
+// the About box.
 // Run it with QT_QPA_PLATFORM=offscreen to need no display.
 #include <QApplication>
 #include <QCheckBox>
@@ -12,6 +13,7 @@
 #include <QTextStream>
 #include <QTimer>
 
+#include "sheet/SetupSheet.h"
 #include "state/Module10.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/editors/Form2.h"
@@ -81,6 +83,21 @@ int main(int argc, char* argv[]) {
     QPainter(&withMenu).drawPixmap(window.mapFromGlobal(file->pos()), file->grab());
     save(withMenu, "menu-soubor.png");
     file->close();
+
+    // The customer's sheet of a small setup, dated so that the picture stays the same.
+    state.Document().Edit(kdx::SetupDocument::kAll, [](kdx::SetupModel& setup) {
+        setup.commandTable[0] = {"ZAPNI TOPENÍ", "RELE1", "SEPNUTI", "0", "ANO"};
+        setup.commandTable[1] = {"VYPNI TOPENÍ", "RELE1", "ROZEPNUTI", "0", "ANO"};
+        setup.commandTable[2] = {"OTEVRI VRATA", "RELE2", "IMPULS", "3", "NE"};
+        setup.commandTable[4] = {"STAV", "SYSTEM", "STATUS", "0", "NE"};
+        setup.phoneList[0] = {"+420 777 123 456", "0", "0", "0", "0", "0", "", "", ""};
+        setup.phoneList[1] = {"+420 603 123 456", "", "0", "", "", "", "", "", ""};
+        setup.messageTexts = {"Chata Lipno", "Poplach garáž", "Poplach dům", "Klid garáž",
+                              "Klid dům"};
+        setup.creditCode = "*101#";
+    });
+    save(QPixmap::fromImage(kdx::SetupSheet(state.Setup(), QDate(2026, 5, 4)).Picture(72)),
+         "sheet.png");
 
     // The About box waits for its button: it is taken once shown.
     QTimer::singleShot(0, [&] {

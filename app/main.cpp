@@ -8,6 +8,9 @@
 
 int main(int argc, char* argv[]) {
     QApplication app(argc, argv);
+    // Where the settings (the recent files) are kept: ~/.config/kdx17/kdx17-setup.conf on Linux.
+    QCoreApplication::setOrganizationName("kdx17");
+    QCoreApplication::setApplicationName("kdx17-setup");
     // Wayland shells find the window's icon and name through its desktop entry.
     QGuiApplication::setDesktopFileName(KDX_APP_ID);
     // Qt's own dialogs speak Czech like the program: from Qt's translations where they are

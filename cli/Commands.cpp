@@ -5,6 +5,7 @@
 #include "config/Codec.h"
 #include "config/SetupCheck.h"
 #include "files/ImageFile.h"
+#include "sheet/SetupSheet.h"
 #include "state/Module10.h"
 
 namespace kdx {
@@ -90,6 +91,23 @@ int CheckCommand(const QString& file, QTextStream& out, QTextStream& err) {
 int DefaultsCommand(const QString& outFile, QTextStream& err) {
     FileError error;
     return Saved(SaveSetup(outFile, StartSetup(), error), error, err);
+}
+
+int SheetCommand(const QString& file, const QString& pdfFile, QTextStream& err) {
+    // A slip of the arguments must not put a PDF over a setup file.
+    if (!pdfFile.endsWith(".pdf", Qt::CaseInsensitive)) {
+        err << "kdx17: " << Visible(pdfFile) << ": přehled se ukládá jen do souboru .pdf\n";
+        return kExitBadUsage;
+    }
+    const auto setup = ShownSetup(file, err);
+    if (!setup) return kExitBadUsage;
+    const QByteArray pdf = SetupSheet(*setup).Pdf();
+    if (pdf.isEmpty()) {
+        err << "kdx17: přehled nelze vytvořit\n";
+        return kExitBadUsage;
+    }
+    FileError error;
+    return Saved(ReplaceFile(pdfFile, pdf, error), error, err);
 }
 
 }  // namespace kdx

@@ -20,6 +20,8 @@ int DiffCommand(const QString& first, const QString& second, QTextStream& out, Q
 int ConvertCommand(const QString& in, const QString& outFile, QTextStream& err);
 int DefaultsCommand(const QString& outFile, QTextStream& err);
 int CheckCommand(const QString& file, QTextStream& out, QTextStream& err);
+// The setup sheet of a file, as the window prints it, into a PDF (the output must end in .pdf).
+int SheetCommand(const QString& file, const QString& pdfFile, QTextStream& err);
 
 // The setup check's findings, one a line; how many there were.
 int PrintFindings(const SetupModel& setup, QTextStream& to);

@@ -2,8 +2,11 @@
 // format and transfer engine, so both agree byte for byte.
 #include <QCoreApplication>
 #include <QFile>
+#include <QGuiApplication>
 #include <QTextStream>
 #include <cstdio>
+#include <cstring>
+#include <memory>
 
 #include "cli/Commands.h"
 #include "cli/HistoryCommand.h"
@@ -32,6 +35,7 @@ constexpr const char* kUsage =
     "                                                  fungovat (chyba, upozornění)\n"
     "  convert VSTUP VÝSTUP                            převod mezi formáty\n"
     "  defaults VÝSTUP                                 výchozí nastavení\n"
+    "  sheet SOUBOR -o VÝSTUP.pdf                      přehled nastavení pro zákazníka (A4, PDF)\n"
     "Historie modulů (každý obraz přečtený z modulu a zapsaný do něj; N od nejnovějšího = 1):\n"
     "  history                                         seznam záznamů\n"
     "  history show N | export N SOUBOR | diff N M     záznam, jeho obraz do SOUBORU, rozdíly\n"
@@ -55,8 +59,19 @@ bool BadPortNumber(const QString& port) {
 
 }  // namespace
 
+// Fonts and page layout need QtGui, which needs a platform: the offscreen one needs no display,
+// so the sheet is made over ssh and in scripts alike. The other commands stay without QtGui.
+static std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char* argv[]) {
+    if (argc > 1 && std::strcmp(argv[1], "sheet") == 0) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 int main(int argc, char* argv[]) {
-    QCoreApplication app(argc, argv);
+    const auto application = MakeApplication(argc, argv);
+    QCoreApplication& app = *application;
     // A reader that stops early (kdx17 read ... | head -c 1) must not cost a finished read its
     // file: writes to it fail instead of ending the program.
     kdx::SurviveClosedOutput();
@@ -118,6 +133,8 @@ int main(int argc, char* argv[]) {
             return kdx::ConvertCommand(args[0], args[1], err);
         if (command == "history") return kdx::HistoryCommand(args, out, err);
         if (command == "defaults" && args.size() == 1) return kdx::DefaultsCommand(args[0], err);
+        if (command == "sheet" && args.size() == 3 && args[1] == "-o")
+            return kdx::SheetCommand(args[0], args[2], err);
         return usage();
     }();
     // Said once, after the command has done its work (a read's file is saved all the same).

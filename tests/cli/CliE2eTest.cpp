@@ -9,6 +9,7 @@
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QTemporaryDir>
 #include <atomic>
 #include <cerrno>
@@ -20,8 +21,10 @@
 #include <tuple>
 
 #include "config/Codec.h"
+#include "files/ImageFile.h"
 #include "link/LogMessages.h"
 #include "sim/VirtualModule.h"
+#include "tests/support/FullSetup.h"
 #include "tests/support/GoldenImage.h"
 #include "tests/support/TempFiles.h"
 
@@ -493,7 +496,55 @@ TEST_F(CliE2e, BadUsageAndMissingPorts) {
     const Outcome help = Kdx17({"--help"});
     EXPECT_EQ(help.status, 0);
     EXPECT_TRUE(help.out.contains("kdx17 PŘÍKAZ")) << help.out.toStdString();
+    // A slip must not put a PDF over the setup it was made from.
+    MustSave("site.json", EncodeSetup(Sample()));
+    EXPECT_EQ(Kdx17({"sheet", Path("site.json"), "-o", Path("site.json")}).status, 2);
+    EXPECT_EQ(Kdx17({"sheet", Path("site.json")}).status, 2);
+    EXPECT_EQ(MustLoad("site.json"), EncodeSetup(Sample()));
 }
+
+// What a poppler tool says of a file.
+QString Poppler(const QString& tool, const QStringList& arguments) {
+    QProcess process;
+    process.start(tool, arguments);
+    EXPECT_TRUE(process.waitForFinished(30000)) << tool.toStdString();
+    EXPECT_EQ(process.exitCode(), 0) << tool.toStdString();
+    return QString::fromUtf8(process.readAllStandardOutput());
+}
+
+// The customer's page of a full setup, from a setup file or an image alike: one page holding
+// every command, number and text, its fonts embedded so that it prints the same anywhere.
+class CliSheet : public CliE2e, public ::testing::WithParamInterface<const char*> {};
+
+TEST_P(CliSheet, IsOnePageWithEveryWordAndEveryFontEmbedded) {
+    const SetupModel setup = test::FullSetup();
+    const QString input = Path(QString("site.") + GetParam());
+    FileError error;
+    ASSERT_TRUE(SaveSetup(input, setup, error)) << error.message.toStdString();
+    const Outcome sheet = Kdx17({"sheet", input, "-o", Path("site.pdf")});
+    ASSERT_EQ(sheet.status, 0) << sheet.err.toStdString();
+
+    EXPECT_TRUE(
+        Poppler("pdfinfo", {Path("site.pdf")}).contains(QRegularExpression("Pages: +1\\n")));
+    const QString text = Poppler("pdftotext", {Path("site.pdf"), "-"});
+    QStringList words = {"Přehled nastavení", "Chata Lipno", "*101#", "Místo instalace"};
+    for (const CommandRow& row : setup.commandTable) words << QString::fromStdString(row.smsText);
+    for (const PhoneEntry& entry : setup.phoneList) words << QString::fromStdString(entry.number);
+    for (int t = 1; t < kMessageTexts; ++t) {
+        words << QString::fromStdString(setup.messageTexts.Text(t));
+    }
+    for (const QString& word : words) EXPECT_TRUE(text.contains(word)) << word.toStdString();
+
+    // pdffonts: two title lines, then one line per font whose "emb" column says yes.
+    const QStringList fonts =
+        Poppler("pdffonts", {Path("site.pdf")}).split('\n', Qt::SkipEmptyParts);
+    ASSERT_GT(fonts.size(), 2);
+    const qsizetype emb = fonts[0].indexOf("emb");
+    for (const QString& font : fonts.mid(2))
+        EXPECT_EQ(font.mid(emb, 3), "yes") << font.toStdString();
+}
+
+INSTANTIATE_TEST_SUITE_P(AnySetupFile, CliSheet, ::testing::Values("json", "bin"));
 
 }  // namespace
 }  // namespace kdx

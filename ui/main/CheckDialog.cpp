@@ -16,7 +16,7 @@
 namespace kdx {
 
 CheckDialog::CheckDialog(Form1& form, QWidget* parent) : QDialog(parent), form_(form) {
-    setWindowTitle(texts::kMenuCheck);
+    setWindowTitle(QString(texts::kMenuCheck).remove('&'));
     summary = new QLabel(this);
     summary->setWordWrap(true);
     list = new QTreeWidget(this);

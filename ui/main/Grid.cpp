@@ -31,6 +31,8 @@ void SetUpHeader(QHeaderView* header) {
 Grid::Grid(int rows, int cols, QWidget* parent)
     : QTableWidget(std::max(rows - 1, 0), std::max(cols - 1, 0), parent) {
     setEditTriggers(NoEditTriggers);
+    // Tab leaves the grid for the next control, as everywhere else; the arrows move the cell.
+    setTabKeyNavigation(false);
     setSelectionMode(SingleSelection);
     setWordWrap(false);
     setTextElideMode(Qt::ElideNone);

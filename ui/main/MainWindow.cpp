@@ -11,12 +11,18 @@
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPrintDialog>
+#include <QPrinter>
+#include <QShortcut>
 
 #include "config/SetupCheck.h"
+#include "files/ImageFile.h"
+#include "sheet/SetupSheet.h"
 #include "state/Module10.h"
 #include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
 #include "ui/main/HistoryDialog.h"
+#include "ui/main/RecentFiles.h"
 #include "ui/main/Texts.h"
 
 namespace kdx {
@@ -49,7 +55,8 @@ MainWindow::MainWindow(Module10& state, PortSource& ports, QWidget* parent)
 MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
     : QMainWindow(parent), state_(state), form_(form) {
     setCentralWidget(form_);
-    setWindowTitle(form_->windowTitle());
+    ShowTitle();
+    connect(&state_.Document(), &SetupDocument::StatusChanged, this, &MainWindow::ShowTitle);
     QIcon icon;
     for (int size : {16, 32, 48, 64, 256}) icon.addFile(QString(":/icons/%1.png").arg(size));
     setWindowIcon(icon);
@@ -57,12 +64,18 @@ MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
 
     QMenu* file = menuBar()->addMenu(texts::kMenuFile);
     openAction = file->addAction(texts::kMenuOpen, QKeySequence::Open, this, &MainWindow::Open);
+    recentMenu = file->addMenu(texts::kMenuRecent);
+    connect(recentMenu, &QMenu::aboutToShow, this, &MainWindow::FillRecentMenu);
+    FillRecentMenu();
     saveAsAction =
         file->addAction(texts::kMenuSaveAs, QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S), this,
                         &MainWindow::SaveAs);
     file->addSeparator();
-    historyAction = file->addAction("Historie modulů…", this, &MainWindow::History);
-    historyOnAction = file->addAction("Zaznamenávat historii modulů", &Journal::SetEnabled);
+    printAction = file->addAction(texts::kMenuPrint, QKeySequence::Print, this, &MainWindow::Print);
+    sheetPdfAction = file->addAction(texts::kMenuSheetPdf, this, &MainWindow::AskSheetPdf);
+    file->addSeparator();
+    historyAction = file->addAction(texts::kMenuHistory, this, &MainWindow::History);
+    historyOnAction = file->addAction(texts::kMenuHistoryOn, &Journal::SetEnabled);
     historyOnAction->setCheckable(true);
     historyOnAction->setChecked(Journal::Enabled());
     file->addSeparator();
@@ -79,6 +92,11 @@ MainWindow::MainWindow(Module10& state, Form1* form, QWidget* parent)
     QMenu* help = menuBar()->addMenu(texts::kMenuHelp);
     aboutAction = help->addAction(texts::kMenuAbout, this, &MainWindow::About);
 
+    // F10 opens the menu bar as in other desktop programs; Alt and the underlined letters work
+    // through the menus' own texts.
+    connect(new QShortcut(Qt::Key_F10, this), &QShortcut::activated, this,
+            [this] { menuBar()->setActiveAction(menuBar()->actions().front()); });
+
     // The client area keeps its size; the menu bar comes on top of it.
     layout()->setSizeConstraint(QLayout::SetFixedSize);
 }
@@ -90,6 +108,7 @@ bool MainWindow::OpenFile(const QString& path) {
         return false;
     }
     state_.LogMessage(QString(texts::kOpened).arg(QFileInfo(path).fileName()).toStdString());
+    RecentFiles::Add(path);
     return true;
 }
 
@@ -101,16 +120,33 @@ bool MainWindow::SaveFile(const QString& path) {
     }
     state_.LogMessage(QString(texts::kSaved).arg(QFileInfo(path).fileName()).toStdString());
     if (!error.warning.isEmpty()) state_.LogMessage(error.warning.toStdString());
+    RecentFiles::Add(path);
     return true;
 }
 
-// The dialogs start in the home folder every time and offer no history: nothing is remembered
-// between runs.
+bool MainWindow::PrintSheet(QPrinter& printer) {
+    return SetupSheet(state_.Setup()).Render(printer);
+}
+
+bool MainWindow::SaveSheetPdf(const QString& path) {
+    const QByteArray pdf = SetupSheet(state_.Setup()).Pdf();
+    FileError error;
+    if (pdf.isEmpty() || !ReplaceFile(path, pdf, error)) {
+        state_.LogMessage(QString(texts::kSheetFailed).arg(error.message).toStdString());
+        return false;
+    }
+    state_.LogMessage(QString(texts::kSheetSaved).arg(QFileInfo(path).fileName()).toStdString());
+    return true;
+}
+
+// The dialogs start in the home folder every time and offer no history of their own: what is
+// remembered between runs is the menu of recent files.
 QString MainWindow::AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
-                               QString* chosenFilter) {
-    QFileDialog dialog(this,
-                       mode == QFileDialog::AcceptOpen ? texts::kOpenTitle : texts::kSaveTitle,
-                       QDir::homePath(), filters);
+                               QString* chosenFilter, const QString& title) {
+    const QString shownTitle = !title.isEmpty()                  ? title
+                               : mode == QFileDialog::AcceptOpen ? texts::kOpenTitle
+                                                                 : texts::kSaveTitle;
+    QFileDialog dialog(this, shownTitle, QDir::homePath(), filters);
     dialog.setAcceptMode(mode);
     dialog.setFileMode(mode == QFileDialog::AcceptOpen ? QFileDialog::ExistingFile
                                                        : QFileDialog::AnyFile);
@@ -134,8 +170,46 @@ void MainWindow::SaveAs() {
     SaveFile(path);
 }
 
+void MainWindow::FillRecentMenu() {
+    recentMenu->clear();
+    const QStringList files = RecentFiles::List();
+    for (qsizetype i = 0; i < files.size(); ++i) {
+        const QString path = files[i];
+        QString shown = QDir::toNativeSeparators(path);
+        recentMenu->addAction(QString("&%1 %2").arg(i + 1).arg(shown.replace("&", "&&")), this,
+                              [this, path] { OpenFile(path); });
+    }
+    recentMenu->setEnabled(!files.isEmpty());
+}
+
+void MainWindow::Print() {
+    QPrinter printer;
+    QPrintDialog dialog(&printer, this);
+    if (dialog.exec() != QDialog::Accepted) return;
+    if (!PrintSheet(printer)) {
+        state_.LogMessage(QString(texts::kPrintFailed).arg(printer.printerName()).toStdString());
+    }
+}
+
+void MainWindow::AskSheetPdf() {
+    QString path =
+        AskForFile(QFileDialog::AcceptSave, texts::kFilterPdf, nullptr, texts::kSheetPdfTitle);
+    if (path.isEmpty()) return;
+    if (QFileInfo(path).suffix().isEmpty()) path += ".pdf";
+    SaveSheetPdf(path);
+}
+
+void MainWindow::ShowTitle() {
+    const SetupDocument& document = state_.Document();
+    setWindowTitle(document.File().isEmpty() ? QString(texts::kCaption)
+                                             : QString(texts::kFileCaption)
+                                                   .arg(QFileInfo(document.File()).fileName(),
+                                                        document.Edited() ? "*" : ""));
+}
+
 void MainWindow::About() {
-    QMessageBox::about(this, texts::kMenuAbout, QString(texts::kAboutText).arg(KDX_VERSION));
+    QMessageBox::about(this, QString(texts::kMenuAbout).remove('&'),
+                       QString(texts::kAboutText).arg(KDX_VERSION));
 }
 
 void MainWindow::Check() {

@@ -6,6 +6,8 @@
 #include "state/Ports.h"
 
 class QAction;
+class QMenu;
+class QPrinter;
 
 namespace kdx {
 
@@ -34,10 +36,18 @@ class MainWindow : public QMainWindow {
     // written (an old one is left as it was).
     bool SaveFile(const QString& path);
 
+    // The setup sheet printed on a printer the user chose; false when the printer failed.
+    bool PrintSheet(QPrinter& printer);
+    // The setup sheet saved as a PDF; the log says how it went.
+    bool SaveSheetPdf(const QString& path);
+
     QAction* openAction;
+    QMenu* recentMenu;  // the files opened or saved last, filled when it opens
     QAction* saveAsAction;
     QAction* historyAction;
     QAction* historyOnAction;  // checked: reads and writes are kept in the journal
+    QAction* printAction;
+    QAction* sheetPdfAction;
     QAction* quitAction;
     QAction* refreshPortsAction;
     QAction* checkAction;
@@ -52,9 +62,14 @@ class MainWindow : public QMainWindow {
   private:
     MainWindow(Module10& state, Form1* form, QWidget* parent);
     QString AskForFile(QFileDialog::AcceptMode mode, const QString& filters,
-                       QString* chosenFilter = nullptr);
+                       QString* chosenFilter = nullptr, const QString& title = {});
     void Open();
     void SaveAs();
+    void FillRecentMenu();
+    void Print();
+    void AskSheetPdf();
+    // The open file's name, "*" after an edit since it was opened or saved.
+    void ShowTitle();
     void About();
     // Checks the setup; the findings' dialog stays open beside the window and follows every edit.
     void Check();

@@ -1,5 +1,6 @@
 #include "ui/main/TabControl.h"
 
+#include <QShortcut>
 #include <QTabBar>
 #include <algorithm>
 
@@ -23,7 +24,22 @@ class EqualTabBar : public QTabBar {
 
 }  // namespace
 
-TabControl::TabControl(QWidget* parent) : QTabWidget(parent) { setTabBar(new EqualTabBar(this)); }
+TabControl::TabControl(QWidget* parent) : QTabWidget(parent) {
+    setTabBar(new EqualTabBar(this));
+    // Ctrl+Tab and Ctrl+Shift+Tab switch tabs from any control on them, also from a grid or a
+    // text box that would take the keys for themselves.
+    auto step = [this](int by) {
+        if (count() > 0) setCurrentIndex((currentIndex() + by + count()) % count());
+    };
+    for (const auto& [keys, by] :
+         {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Tab), 1},
+          // Shift+Tab arrives as Backtab; a second binding as Tab would make the keys ambiguous.
+          std::pair{QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Backtab), -1}}) {
+        auto* shortcut =
+            new QShortcut(keys, this, nullptr, nullptr, Qt::WidgetWithChildrenShortcut);
+        connect(shortcut, &QShortcut::activated, this, [step, by] { step(by); });
+    }
+}
 
 QWidget* TabControl::AddTab(const QString& caption) {
     auto* page = new QWidget;

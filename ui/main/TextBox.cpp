@@ -4,6 +4,9 @@
 #include <QStyleOptionFocusRect>
 
 namespace kdx {
+
+// Tab moves on to the next control: neither the log nor a column of byte values holds tabs.
+TextBox::TextBox(QWidget* parent) : QPlainTextEdit(parent) { setTabChangesFocus(true); }
 namespace {
 const QString kCrLf = QStringLiteral("\r\n");
 const QString kLf = QStringLiteral("\n");

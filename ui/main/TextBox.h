@@ -12,7 +12,7 @@ class TextBox : public QPlainTextEdit {
     Q_OBJECT
 
   public:
-    using QPlainTextEdit::QPlainTextEdit;
+    explicit TextBox(QWidget* parent = nullptr);
 
     QString Text() const;
     void SetText(const QString& text);

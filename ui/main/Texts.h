@@ -16,17 +16,29 @@ inline constexpr const char* kSaved = "uloženo do souboru %1";
 inline constexpr const char* kSaveFailed = "soubor nelze uložit: %1";
 inline constexpr const char* kCloseAfterWrite = "okno se zavře po skončení zápisu";
 
-// Menu bar and its dialogs.
-inline constexpr const char* kMenuFile = "Soubor";
-inline constexpr const char* kMenuOpen = "Otevřít…";
-inline constexpr const char* kMenuSaveAs = "Uložit jako…";
-inline constexpr const char* kMenuQuit = "Konec";
-inline constexpr const char* kMenuPort = "Port";
-inline constexpr const char* kMenuRefreshPorts = "Obnovit porty";
-inline constexpr const char* kMenuTools = "Nástroje";
-inline constexpr const char* kMenuCheck = "Zkontrolovat nastavení";
-inline constexpr const char* kMenuHelp = "Nápověda";
-inline constexpr const char* kMenuAbout = "O programu";
+// Menu bar and its dialogs. "&" marks the letter that Alt (or the open menu) takes.
+inline constexpr const char* kMenuFile = "&Soubor";
+inline constexpr const char* kMenuOpen = "&Otevřít…";
+inline constexpr const char* kMenuRecent = "&Naposledy otevřené";
+inline constexpr const char* kMenuSaveAs = "Uložit &jako…";
+inline constexpr const char* kMenuPrint = "&Tisk…";
+inline constexpr const char* kMenuSheetPdf = "Uložit přehled jako &PDF…";
+inline constexpr const char* kMenuHistory = "&Historie modulů…";
+inline constexpr const char* kMenuHistoryOn = "&Zaznamenávat historii modulů";
+inline constexpr const char* kMenuQuit = "&Konec";
+inline constexpr const char* kMenuPort = "&Port";
+inline constexpr const char* kMenuRefreshPorts = "&Obnovit porty";
+inline constexpr const char* kMenuTools = "&Nástroje";
+inline constexpr const char* kMenuCheck = "&Zkontrolovat nastavení";
+inline constexpr const char* kMenuHelp = "Nápo&věda";
+inline constexpr const char* kMenuAbout = "&O programu";
+inline constexpr const char* kSheetPdfTitle = "Uložit přehled nastavení jako PDF";
+inline constexpr const char* kFilterPdf = "PDF (*.pdf)";
+inline constexpr const char* kSheetSaved = "přehled uložen do souboru %1";
+inline constexpr const char* kSheetFailed = "přehled nelze uložit: %1";
+inline constexpr const char* kPrintFailed = "přehled nelze vytisknout na %1";
+// The window's title with a file open: its name, "*" after an edit since it was opened or saved.
+inline constexpr const char* kFileCaption = "%1%2 – KDX-17 setup";
 inline constexpr const char* kOpenTitle = "Otevřít nastavení";
 inline constexpr const char* kSaveTitle = "Uložit nastavení jako";
 inline constexpr const char* kFilterAll = "Soubory nastavení (*.json *.bin *.txt)";

@@ -1,17 +1,25 @@
 // The program's window: setup files opened and saved through the menu's code, and dropped.
+#include <QAbstractButton>
+#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QMimeData>
+#include <QRadioButton>
+#include <QSet>
+#include <QSettings>
+#include <QTabBar>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
 #include <QUrl>
+#include <functional>
 
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
-#include "ui/editors/EditorHost.h"
 #include "tests/ui/main/WindowTesting.h"
+#include "ui/editors/EditorHost.h"
 #include "ui/main/CheckDialog.h"
 #include "ui/main/Form1.h"
 #include "ui/main/Grid.h"
@@ -62,6 +70,11 @@ class MainWindowTest : public QObject {
     }
 
   private slots:
+    // The recent files go to the test's own folder, never into the user's settings.
+    void initTestCase() {
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("config"));
+        QSettings().clear();
+    }
     void init() {
         state = std::make_unique<Module10>([] { return QTime(10, 0, 0); });
         window = std::make_unique<MainWindow>(*state, PortMap(QStringList{}));
@@ -223,6 +236,118 @@ class MainWindowTest : public QObject {
         QCOMPARE(dialog->list->topLevelItem(0)->text(0), "phones[2].flags");
         form.Editors().Grid2SpacePress(2, 4);
         QCOMPARE(dialog->list->topLevelItemCount(), 0);
+    }
+
+    void theTitleNamesTheFileAndMarksAnEdit() {
+        QCOMPARE(window->windowTitle(), "KDX-17 setup");
+        FileError error;
+        QVERIFY(SaveSetup(Path("chata.json"), Sample(), error));
+        QVERIFY(window->OpenFile(Path("chata.json")));
+        QCOMPARE(window->windowTitle(), "chata.json – KDX-17 setup");
+        test::EditSetup(*state, [](SetupModel& setup) { setup.sysValue = "9"; });
+        QCOMPARE(window->windowTitle(), "chata.json* – KDX-17 setup");
+        QVERIFY(window->SaveFile(Path("chata2.bin")));
+        QCOMPARE(window->windowTitle(), "chata2.bin – KDX-17 setup");
+        QVERIFY(!window->OpenFile(Path("missing.json")));  // a refused file changes nothing
+        QCOMPARE(window->windowTitle(), "chata2.bin – KDX-17 setup");
+    }
+
+    // Eight files, newest first, kept over a restart; a file gone since is left out.
+    void recentFilesSurviveARestart() {
+        FileError error;
+        for (int i = 0; i < 9; ++i) {
+            QVERIFY(SaveSetup(Path(QString("site%1.json").arg(i)), Sample(), error));
+            QVERIFY(window->OpenFile(Path(QString("site%1.json").arg(i))));
+        }
+        QVERIFY(QFile::remove(Path("site5.json")));
+        cleanup();
+        init();
+        emit window->recentMenu->aboutToShow();
+        QStringList shown;
+        for (QAction* action : window->recentMenu->actions()) shown << action->text();
+        QStringList expected;
+        int number = 0;
+        for (int i : {8, 7, 6, 4, 3, 2, 1}) {
+            expected << QString("&%1 %2").arg(++number).arg(
+                QDir::toNativeSeparators(Path(QString("site%1.json").arg(i))));
+        }
+        QCOMPARE(shown, expected);
+        window->recentMenu->actions()[1]->trigger();
+        QCOMPARE(window->windowTitle(), "site7.json – KDX-17 setup");
+    }
+
+    void everyMenuAndEntryHasItsOwnLetter() {
+        std::function<void(const QList<QAction*>&)> check = [&](const QList<QAction*>& actions) {
+            QSet<QChar> letters;
+            for (QAction* action : actions) {
+                if (action->isSeparator()) continue;
+                const qsizetype amp = action->text().indexOf('&');
+                QVERIFY2(amp >= 0 && amp + 1 < action->text().size(), qPrintable(action->text()));
+                const QChar letter = action->text()[amp + 1].toLower();
+                QVERIFY2(!letters.contains(letter), qPrintable(action->text()));
+                letters.insert(letter);
+                if (action->menu()) check(action->menu()->actions());
+            }
+        };
+        check(window->menuBar()->actions());
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QTest::keyClick(window.get(), Qt::Key_F10);
+        QTRY_VERIFY(window->menuBar()->activeAction());
+    }
+
+    // From the start, Tab goes round every control of the tab shown (out of a grid too, the
+    // arrows move within it), Ctrl+Tab goes on to the next tab: every control is reached.
+    void tabReachesEveryControlOfEveryTab() {
+        Form1& form = window->Client();
+        QApplication::setActiveWindow(window.get());
+        QVERIFY(QTest::qWaitForWindowActive(window.get()));
+        QVERIFY(QApplication::focusWidget());
+        const int count = form.SSTab1->count();
+        const int shown = form.SSTab1->currentIndex();
+        for (int tab = shown; tab < shown + count; ++tab) {
+            QCOMPARE(form.SSTab1->currentIndex(), tab % count);
+            QSet<QWidget*> reached;
+            QWidget* first = QApplication::focusWidget();
+            for (int step = 0; step < 100; ++step) {
+                reached.insert(QApplication::focusWidget());
+                QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+                if (QApplication::focusWidget() == first) break;
+            }
+            QCOMPARE(QApplication::focusWidget(), first);
+            for (QWidget* control : form.SSTab1->widget(tab % count)->findChildren<QWidget*>()) {
+                if (!(control->focusPolicy() & Qt::TabFocus) || !control->isEnabled() ||
+                    !control->isVisible() || control->focusProxy()) {
+                    continue;
+                }
+                // Of options that exclude each other, Tab stops at the chosen one only.
+                auto* option = qobject_cast<QRadioButton*>(control);
+                if (option && !option->isChecked() && option->autoExclusive()) {
+                    bool sibling = false;
+                    for (auto* other : control->parentWidget()->findChildren<QRadioButton*>()) {
+                        sibling |= other->isChecked() && reached.contains(other);
+                    }
+                    if (sibling) continue;
+                }
+                QVERIFY2(reached.contains(control),
+                         qPrintable(
+                             QString("tab %1: %2 %3")
+                                 .arg(tab)
+                                 .arg(control->metaObject()->className(), control->objectName())));
+            }
+            QVERIFY(reached.contains(form.SSTab1->tabBar()));
+            if (tab % count == 1) QVERIFY(reached.contains(form.udrzeni));
+            // Ctrl+Tab from wherever the focus is on the tab control, a grid included.
+            QWidget* inTabs =
+                tab % count == 0 ? static_cast<QWidget*>(form.grid1) : form.SSTab1->tabBar();
+            inTabs->setFocus();
+            QTest::keyClick(inTabs, Qt::Key_Tab, Qt::ControlModifier);
+        }
+        QCOMPARE(form.SSTab1->currentIndex(), shown);
+        form.SSTab1->setCurrentIndex(0);
+        form.grid1->setFocus();
+        QTest::keyClick(form.grid1, Qt::Key_Backtab, Qt::ControlModifier | Qt::ShiftModifier);
+        QCOMPARE(form.SSTab1->currentIndex(), count - 1);
     }
 
     void aSetupWithoutFindingsIsAllRight() {

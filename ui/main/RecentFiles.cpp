@@ -1,0 +1,29 @@
+#include "ui/main/RecentFiles.h"
+
+#include <QFileInfo>
+#include <QSettings>
+
+namespace kdx {
+namespace {
+
+constexpr const char* kKey = "recentFiles";
+
+}  // namespace
+
+QStringList RecentFiles::List() {
+    QStringList files;
+    for (const QString& file : QSettings().value(kKey).toStringList()) {
+        if (QFileInfo(file).isFile() && files.size() < kMax) files << file;
+    }
+    return files;
+}
+
+void RecentFiles::Add(const QString& path) {
+    const QString file = QFileInfo(path).absoluteFilePath();
+    QStringList files = List();
+    files.removeAll(file);
+    files.prepend(file);
+    QSettings().setValue(kKey, files.mid(0, kMax));
+}
+
+}  // namespace kdx
