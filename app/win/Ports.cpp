@@ -61,12 +61,15 @@ NoticedPorts::~NoticedPorts() {
     if (QCoreApplication::instance()) QCoreApplication::instance()->removeNativeEventFilter(this);
 }
 
-// A port the system does not list has no device: it is greyed without being opened.
+// COM1 to COM6 are whatever opens under those names, listed or not: a port that only a
+// symbolic link makes (wine's dosdevices, some converters' drivers) opens too. One the system
+// does not list is named by its device path, so that its coming into the list (a converter
+// plugged in) shows as a change, and the window probes it again.
 PortMap NoticedPorts::Ports() const {
     const QStringList present = present_();
     QStringList devices = MachinePorts();
     for (QString& device : devices) {
-        if (!present.contains(device, Qt::CaseInsensitive)) device.clear();
+        if (!present.contains(device, Qt::CaseInsensitive)) device.prepend("\\\\.\\");
     }
     return PortMap(devices);
 }

@@ -8,8 +8,8 @@
 
 namespace kdx {
 
-// COM1 to COM6 as the system has them now, followed through its device-change notice, which
-// Windows sends every top-level window when a port (a USB converter, say) comes or goes.
+// COM1 to COM6, named as the system lists them now, followed through its device-change notice,
+// which Windows sends every top-level window when a port (a USB converter, say) comes or goes.
 class NoticedPorts : public PortSource, public QAbstractNativeEventFilter {
   public:
     // The names of the ports the system has ("COM3", ...); by default those its serial drivers

@@ -1,10 +1,15 @@
 #include "link/qt/win/WinSerialDevice.h"
 
 #include <QMetaObject>
+#include <algorithm>
 #include <string>
 
 namespace kdx {
 namespace {
+
+// A pending read ends after this long without a byte and is started again. Only a read that
+// closing cannot cancel (a driver that ignores cancelling) would make Close wait this long.
+constexpr DWORD kReadWaitMs = 200;
 
 // Why CreateFileW refused a port. Windows reports a port that another program holds as access
 // denied, so that is "in use" here; only a missing privilege is a permission problem.
@@ -21,22 +26,27 @@ PortProblem ProblemOf(DWORD error) {
     }
 }
 
+// A read that ran out its time ends with one of these on some drivers, with success on others.
+bool TimedOut(DWORD error) {
+    return error == ERROR_TIMEOUT || error == ERROR_SEM_TIMEOUT || error == ERROR_COUNTER_TIMEOUT;
+}
+
 }  // namespace
 
 WinSerialDevice::WinSerialDevice(QObject* parent) : SerialDevice(parent) {
     // Manual-reset events, as overlapped I/O wants them.
-    io_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    arrival_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    notifier_.setHandle(arrival_.hEvent);
-    connect(&notifier_, &QWinEventNotifier::activated, this, &WinSerialDevice::ArrivalSignalled);
-    poll_.SetInterval(std::chrono::milliseconds{1});
-    connect(&poll_, &TickTimer::Tick, this, &WinSerialDevice::NoticeArrivals);
+    write_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    read_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    notifier_.setHandle(read_.hEvent);
+    notifier_.setEnabled(true);
+    connect(&notifier_, &QWinEventNotifier::activated, this, &WinSerialDevice::ReadEnded);
 }
 
 WinSerialDevice::~WinSerialDevice() {
     Close();
-    CloseHandle(io_.hEvent);
-    CloseHandle(arrival_.hEvent);
+    notifier_.setEnabled(false);
+    CloseHandle(write_.hEvent);
+    CloseHandle(read_.hEvent);
 }
 
 PortProblem WinSerialDevice::Open(const QString& device, Use use) {
@@ -51,9 +61,9 @@ PortProblem WinSerialDevice::Open(const QString& device, Use use) {
         Close();
         return PortProblem::kNotSerial;
     }
-    notifier_.setEnabled(true);
-    WatchArrivals();
-    return PortProblem::kNone;
+    // A probe only opens and closes: nothing to listen for.
+    if (use == Use::kTransfer) Listen();
+    return IsOpen() ? PortProblem::kNone : PortProblem::kNotSerial;
 }
 
 bool WinSerialDevice::Configure(bool raiseLines) {
@@ -80,106 +90,110 @@ bool WinSerialDevice::Configure(bool raiseLines) {
     // A probe leaves them down.
     dcb.fDtrControl = raiseLines ? DTR_CONTROL_ENABLE : DTR_CONTROL_DISABLE;
     dcb.fRtsControl = raiseLines ? RTS_CONTROL_ENABLE : RTS_CONTROL_DISABLE;
-    // A read returns at once with what has come; a write gets its byte time and a wide margin.
+    // A read ends when it has its bytes or after kReadWaitMs: one for a single byte is the
+    // arrival notice, one for the bytes already in ends at once. A write gets its byte time and
+    // a wide margin.
     COMMTIMEOUTS timeouts{};
-    timeouts.ReadIntervalTimeout = MAXDWORD;
+    timeouts.ReadTotalTimeoutConstant = kReadWaitMs;
     timeouts.WriteTotalTimeoutConstant = 500;
     return SetCommState(handle_, &dcb) && SetCommTimeouts(handle_, &timeouts) &&
-           SetCommMask(handle_, EV_RXCHAR) && PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
+           PurgeComm(handle_, PURGE_RXCLEAR | PURGE_TXCLEAR);
 }
 
 void WinSerialDevice::Close() {
     if (!IsOpen()) return;
-    poll_.Off();
-    noticed_ = 0;
-    notifier_.setEnabled(false);
-    if (watching_) {
-        // The pending wait writes into arrival_ and events_: it must end before they go. A new
-        // mask ends it where cancelling does not (wine on a real serial port).
-        SetCommMask(handle_, 0);
-        CancelIoEx(handle_, &arrival_);
+    if (reading_) {
+        // The pending read writes into read_ and incoming_: it must end before they go.
+        CancelIoEx(handle_, &read_);
         DWORD unused = 0;
-        GetOverlappedResult(handle_, &arrival_, &unused, TRUE);
-        watching_ = false;
+        GetOverlappedResult(handle_, &read_, &unused, TRUE);
+        reading_ = false;
+        ResetEvent(read_.hEvent);  // or its watcher would call on and on
     }
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
+    received_.clear();
 }
 
-void WinSerialDevice::WatchArrivals() {
-    ResetEvent(arrival_.hEvent);
-    events_ = 0;
-    if (WaitCommEvent(handle_, &events_, &arrival_)) {
-        SetEvent(arrival_.hEvent);  // done at once: handled like one that ends later
-    } else if (GetLastError() != ERROR_IO_PENDING) {
-        return poll_.On();  // a driver without such waits
+void WinSerialDevice::Listen() {
+    while (IsOpen()) {
+        DWORD errors = 0;
+        COMSTAT status{};
+        if (!ClearCommError(handle_, &errors, &status)) return Gone();
+        const DWORD want = std::clamp<DWORD>(status.cbInQue, 1, incoming_.size());
+        readSince_ = GetTickCount64();
+        if (!ReadFile(handle_, incoming_.data(), want, nullptr, &read_)) {
+            if (GetLastError() != ERROR_IO_PENDING) return Gone();
+            reading_ = true;
+            return;
+        }
+        // Done at once: what was waiting.
+        DWORD got = 0;
+        GetOverlappedResult(handle_, &read_, &got, FALSE);
+        if (!Took(got)) return;
     }
-    watching_ = true;
 }
 
-void WinSerialDevice::ArrivalSignalled() {
-    if (!watching_) return;
-    DWORD unused = 0;
-    if (!GetOverlappedResult(handle_, &arrival_, &unused, FALSE)) {
+bool WinSerialDevice::Collect() {
+    if (!reading_) return false;
+    DWORD got = 0;
+    if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) {
         const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) return;
-        watching_ = false;
-        if (error != ERROR_OPERATION_ABORTED) return Gone();
-        // Only Close cancels a wait, and it does not come here: the driver gave it up, and
-        // will again.
-        poll_.On();
-        return NoticeArrivals();
+        if (error == ERROR_IO_INCOMPLETE) return false;
+        reading_ = false;
+        if (!TimedOut(error)) {
+            Gone();
+            return false;
+        }
+        got = 0;
+    } else {
+        reading_ = false;
     }
-    watching_ = false;
-    WatchArrivals();
-    // Bytes that came in before the new wait began signal nothing of their own: look for them.
-    NoticeArrivals();
+    const std::size_t before = received_.size();
+    if (Took(got)) Listen();
+    return received_.size() > before;
 }
 
-void WinSerialDevice::NoticeArrivals() {
-    const std::size_t waiting = Waiting();
-    if (waiting > noticed_) emit BytesArrived();
-    noticed_ = waiting;
+bool WinSerialDevice::Took(DWORD got) {
+    // Nothing long before the read's time ran out: the other end has closed (a pseudo-terminal
+    // reads as at its end from then on).
+    if (got == 0 && GetTickCount64() - readSince_ < kReadWaitMs / 2) {
+        Gone();
+        return false;
+    }
+    received_.insert(received_.end(), incoming_.begin(), incoming_.begin() + got);
+    return true;
 }
 
-std::optional<DWORD> WinSerialDevice::Finish(BOOL started) {
-    DWORD done = 0;
-    if ((started || GetLastError() == ERROR_IO_PENDING) &&
-        GetOverlappedResult(handle_, &io_, &done, TRUE)) {
-        return done;
+void WinSerialDevice::ReadEnded() {
+    if (!reading_) {
+        ResetEvent(read_.hEvent);  // a read taken already, or the port closed
+        return;
     }
-    Gone();
-    return std::nullopt;
+    if (Collect()) emit BytesArrived();
 }
 
 bool WinSerialDevice::Output(std::uint8_t byte) {
     if (!IsOpen()) return false;
-    const std::optional<DWORD> written = Finish(WriteFile(handle_, &byte, 1, nullptr, &io_));
-    return written == 1u;  // a write that timed out moved nothing, but the line is still there
+    DWORD done = 0;
+    const BOOL started = WriteFile(handle_, &byte, 1, nullptr, &write_);
+    if ((!started && GetLastError() != ERROR_IO_PENDING) ||
+        !GetOverlappedResult(handle_, &write_, &done, TRUE)) {
+        Gone();
+        return false;
+    }
+    return done == 1;  // a write that timed out moved nothing, but the line is still there
 }
 
 std::optional<Bytes> WinSerialDevice::Input() {
-    const std::size_t waiting = Waiting();
+    Collect();
     if (!IsOpen()) return std::nullopt;
-    Bytes bytes(waiting);
-    if (waiting == 0) return bytes;
-    const std::optional<DWORD> got =
-        Finish(ReadFile(handle_, bytes.data(), static_cast<DWORD>(waiting), nullptr, &io_));
-    if (!got) return std::nullopt;
-    bytes.resize(*got);
-    noticed_ = 0;
-    return bytes;
+    return std::exchange(received_, {});
 }
 
 std::size_t WinSerialDevice::Waiting() {
-    if (!IsOpen()) return 0;
-    DWORD errors = 0;
-    COMSTAT status{};
-    if (!ClearCommError(handle_, &errors, &status)) {
-        Gone();
-        return 0;
-    }
-    return status.cbInQue;
+    Collect();
+    return IsOpen() ? received_.size() : 0;
 }
 
 void WinSerialDevice::Gone() {

@@ -3,17 +3,17 @@
 #include <windows.h>
 
 #include <QWinEventNotifier>
+#include <array>
 
 #include "link/qt/SerialDevice.h"
-#include "link/qt/win/WinTickTimer.h"
 
 namespace kdx {
 
-// A COM port through the Win32 API, at the module's fixed settings. The handle is overlapped so
-// that a pending WaitCommEvent announces arriving bytes through the event loop; reads and writes
-// on it complete at once (a read takes only what is there). A driver without such waits, or
-// that gives them up on its own (wine's on a pseudo-terminal), gets its arrivals looked for
-// every millisecond instead.
+// A COM port through the Win32 API, at the module's fixed settings. While a transfer port is
+// open, an overlapped read for the next byte is always pending: its completion is the arrival
+// notice, delivered through the event loop the moment a byte is in. Drivers keep such reads
+// (serial ports, USB converters, wine's pseudo-terminals), where a WaitCommEvent may come late
+// or not at all. Writes complete before Output returns.
 class WinSerialDevice : public SerialDevice {
     Q_OBJECT
   public:
@@ -30,24 +30,24 @@ class WinSerialDevice : public SerialDevice {
 
   private:
     bool Configure(bool raiseLines);
-    // Asks the driver to signal the next received byte.
-    void WatchArrivals();
-    void ArrivalSignalled();
-    // Announces the bytes that have come in since the last look.
-    void NoticeArrivals();
-    // Completes a read or write started on io_: the bytes it moved, or nothing when the line
-    // failed (and has gone).
-    std::optional<DWORD> Finish(BOOL started);
+    // Starts the read for the next byte; bytes already in are taken at once.
+    void Listen();
+    // Takes what the pending read has brought, if it has ended, and listens again; true when
+    // new bytes came.
+    bool Collect();
+    // Takes the bytes of a read that has ended; false when the line has gone.
+    bool Took(DWORD got);
+    void ReadEnded();
     void Gone();
 
     HANDLE handle_ = INVALID_HANDLE_VALUE;
-    OVERLAPPED io_{};       // reads and writes, completed before they return
-    OVERLAPPED arrival_{};  // the pending WaitCommEvent
-    DWORD events_ = 0;
-    bool watching_ = false;
-    std::size_t noticed_ = 0;  // bytes waiting at the last look
+    OVERLAPPED write_{};
+    OVERLAPPED read_{};
+    bool reading_ = false;
+    ULONGLONG readSince_ = 0;  // GetTickCount64 when the pending read began
+    std::array<std::uint8_t, 64> incoming_{};
+    Bytes received_;  // taken from the driver, not yet by Input
     QWinEventNotifier notifier_;
-    WinTickTimer poll_;
 };
 
 }  // namespace kdx
