@@ -44,7 +44,7 @@ TEST(JournalKill, EveryEntryIsWholeAfterKillsAtRandomMoments) {
     const qint64 window = std::max<qint64>(timer.nsecsElapsed() / 1000 / 10 * 4, 100);
     timer.restart();
     int kills = 0;
-    for (; kills < 50; ++kills) {
+    for (; kills < 200; ++kills) {
         int started[2];
         ASSERT_EQ(::pipe(started), 0);
         const pid_t child = ::fork();
