@@ -13,6 +13,7 @@
 
 #include "config/Codec.h"
 #include "files/ImageFile.h"
+#include "state/Settings.h"
 
 namespace kdx {
 namespace {
@@ -21,9 +22,7 @@ constexpr const char* kStampFormat = "yyyyMMdd-HHmmss-zzz";
 constexpr int kStampLength = 19;  // the name's sortable part
 constexpr const char* kSettingsKey = "history/enabled";
 
-QSettings Settings() {
-    return QSettings(QSettings::IniFormat, QSettings::UserScope, "kdx17", "kdx17");
-}
+QSettings Settings() { return ProgramSettings(); }
 
 QString FailureWords(TransferEngine::Failure failure) {
     using Failure = TransferEngine::Failure;

@@ -3,6 +3,8 @@
 #include <QFileInfo>
 #include <QSettings>
 
+#include "state/Settings.h"
+
 namespace kdx {
 namespace {
 
@@ -12,7 +14,7 @@ constexpr const char* kKey = "recentFiles";
 
 QStringList RecentFiles::List() {
     QStringList files;
-    for (const QString& file : QSettings().value(kKey).toStringList()) {
+    for (const QString& file : ProgramSettings().value(kKey).toStringList()) {
         if (QFileInfo(file).isFile() && files.size() < kMax) files << file;
     }
     return files;
@@ -23,7 +25,7 @@ void RecentFiles::Add(const QString& path) {
     QStringList files = List();
     files.removeAll(file);
     files.prepend(file);
-    QSettings().setValue(kKey, files.mid(0, kMax));
+    ProgramSettings().setValue(kKey, files.mid(0, kMax));
 }
 
 }  // namespace kdx

@@ -18,6 +18,7 @@
 #include "config/Codec.h"
 #include "files/ImageFile.h"
 #include "state/Module10.h"
+#include "state/Settings.h"
 #include "tests/ui/main/WindowTesting.h"
 #include "ui/editors/EditorHost.h"
 #include "ui/main/CheckDialog.h"
@@ -72,8 +73,8 @@ class MainWindowTest : public QObject {
   private slots:
     // The recent files go to the test's own folder, never into the user's settings.
     void initTestCase() {
-        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, dir.filePath("config"));
-        QSettings().clear();
+        QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, dir.filePath("config"));
+        ProgramSettings().clear();
     }
     void init() {
         state = std::make_unique<Module10>([] { return QTime(10, 0, 0); });
