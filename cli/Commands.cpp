@@ -1,8 +1,8 @@
 #include "cli/Commands.h"
 
-#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "config/Codec.h"
+#include "config/MemoryFields.h"
 #include "config/SetupCheck.h"
 #include "files/ImageFile.h"
 #include "sheet/SetupSheet.h"

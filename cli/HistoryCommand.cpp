@@ -1,9 +1,9 @@
 #include "cli/HistoryCommand.h"
 
 #include "cli/Commands.h"
-#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "config/Codec.h"
+#include "config/MemoryFields.h"
 #include "files/ImageFile.h"
 #include "state/Journal.h"
 

@@ -9,11 +9,11 @@
 #include <memory>
 
 #include "cli/Commands.h"
-#include "config/MemoryFields.h"
 #include "cli/SetupTables.h"
 #include "cli/Terminal.h"
 #include "cli/WriteSignals.h"
 #include "config/Codec.h"
+#include "config/MemoryFields.h"
 #include "files/ImageFile.h"
 #include "files/TraceFile.h"
 #include "files/Visible.h"

@@ -38,7 +38,6 @@ class Module10 : public QObject,
     SetupDocument& Document() { return document_; }
     const SetupModel& Setup() const { return document_.Setup(); }
     const ConfigBuffer& Buffer() const { return document_.Image(); }
-    const std::string& LogText() const { return log_.Text(); }
 
     // The start setup: the command table's defaults, then the message texts'.
     void ResetCommandTable();

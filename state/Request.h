@@ -14,8 +14,6 @@ class Request : public QObject {
   public:
     using Outcome = TransferEngine::Outcome;
 
-    bool Done() const { return outcome_.has_value(); }
-    const std::optional<Outcome>& Result() const { return outcome_; }
     // Runs the event loop until the procedure has ended; for callers without a loop of their own.
     const Outcome& Wait();
 

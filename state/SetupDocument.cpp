@@ -26,14 +26,12 @@ void SetupDocument::Take(SetupModel setup, ConfigBuffer image, Origin origin, co
     image_ = std::move(image);
     imageIsSource_ = image_.size() == layout::kBufferSize;
     SetStatus(origin, file, false);
-    emit ImageChanged();
     emit Changed(kAll);
 }
 
 void SetupDocument::SetImage(ConfigBuffer image) {
     image_ = std::move(image);
     imageIsSource_ = false;
-    emit ImageChanged();
 }
 
 void SetupDocument::MarkSaved(const QString& file) { SetStatus(Origin::kFile, file, false); }

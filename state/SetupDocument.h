@@ -55,7 +55,6 @@ class SetupDocument : public QObject {
 
   signals:
     void Changed(int parts);
-    void ImageChanged();
     // Origin, file name or edited flag: what a window title says.
     void StatusChanged();
 

@@ -8,8 +8,8 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-#include "config/MemoryFields.h"
 #include "config/Codec.h"
+#include "config/MemoryFields.h"
 #include "state/Module10.h"
 
 namespace kdx {
