@@ -1,8 +1,10 @@
-// The Windows port's arrival notice against a module on a real COM port: the one named by
-// KDX17_TEST_PORT (tools/windows points wine's COM5 at the virtual module). Bytes must be
+// The Windows link's notices, which come as APCs: the port's arrival notice against a module on
+// a real COM port, the one named by KDX17_TEST_PORT (tools/windows points wine's COM5 at the
+// virtual module), and the timer's ticks inside a loop of the system's own. Bytes must be
 // announced as they come, with no look at the port in between, and closing must not wait for
 // the read that is pending.
 #include <gtest/gtest.h>
+#include <windows.h>
 
 #include <QCoreApplication>
 #include <QEventLoop>
@@ -56,6 +58,29 @@ TEST(WinSerialDeviceTest, AnswersAreAnnouncedAsTheyCome) {
     const microseconds closing = SteadyClock().Now();
     device->Close();
     EXPECT_LT(SteadyClock().Now() - closing, 100ms);
+}
+
+// A window being moved or sized runs the system's own loop, which lets no APC in: the ticks must
+// go on there, or a transfer would stall for as long as the user holds the title bar.
+TEST(WinTickTimerTest, TicksGoOnInALoopOfTheSystemsOwn) {
+    int argc = 1;
+    char name[] = "link_tests";
+    char* argv[] = {name};
+    QCoreApplication app(argc, argv);
+    const std::unique_ptr<TickTimer> timer = MakeTransferTimer();
+    int ticks = 0;
+    QObject::connect(timer.get(), &TickTimer::Tick, [&] {
+        if (++ticks == 20) PostQuitMessage(0);
+    });
+    QTimer limit;
+    limit.setSingleShot(true);
+    QObject::connect(&limit, &QTimer::timeout, [] { PostQuitMessage(0); });
+    timer->SetInterval(1ms);
+    timer->On();
+    limit.start(5s);
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) DispatchMessageW(&message);
+    EXPECT_GE(ticks, 20) << "the ticks stalled within the loop";
 }
 
 }  // namespace

@@ -2,13 +2,13 @@
 
 #include <QMetaObject>
 #include <algorithm>
+#include <memory>
 #include <string>
 
 namespace kdx {
 namespace {
 
-// A pending read ends after this long without a byte and is started again. Only a read that
-// closing cannot cancel (a driver that ignores cancelling) would make Close wait this long.
+// A pending read ends after this long without a byte and is started again.
 constexpr DWORD kReadWaitMs = 200;
 
 // Why CreateFileW refused a port. Windows reports a port that another program holds as access
@@ -33,20 +33,22 @@ bool TimedOut(DWORD error) {
 
 }  // namespace
 
+// A read in flight: the driver writes into it until the read ends, whatever becomes of the
+// device, and its APC frees it.
+struct WinSerialDevice::Read {
+    OVERLAPPED overlapped{};  // first: the APC's pointer is the Read's
+    WinSerialDevice* device = nullptr;
+    ULONGLONG since = GetTickCount64();
+    std::array<std::uint8_t, 64> bytes{};
+};
+
 WinSerialDevice::WinSerialDevice(QObject* parent) : SerialDevice(parent) {
-    // Manual-reset events, as overlapped I/O wants them.
-    write_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    read_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    notifier_.setHandle(read_.hEvent);
-    notifier_.setEnabled(true);
-    connect(&notifier_, &QWinEventNotifier::activated, this, &WinSerialDevice::ReadEnded);
+    write_.hEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);  // manual-reset, as I/O wants
 }
 
 WinSerialDevice::~WinSerialDevice() {
     Close();
-    notifier_.setEnabled(false);
     CloseHandle(write_.hEvent);
-    CloseHandle(read_.hEvent);
 }
 
 PortProblem WinSerialDevice::Open(const QString& device, Use use) {
@@ -102,13 +104,11 @@ bool WinSerialDevice::Configure(bool raiseLines) {
 
 void WinSerialDevice::Close() {
     if (!IsOpen()) return;
-    if (reading_) {
-        // The pending read writes into read_ and incoming_: it must end before they go.
-        CancelIoEx(handle_, &read_);
-        DWORD unused = 0;
-        GetOverlappedResult(handle_, &read_, &unused, TRUE);
-        reading_ = false;
-        ResetEvent(read_.hEvent);  // or its watcher would call on and on
+    if (read_) {
+        // Not waited for: a driver may not cancel at once (wine's real serial ports do not).
+        read_->device = nullptr;
+        CancelIoEx(handle_, &read_->overlapped);
+        read_ = nullptr;
     }
     CloseHandle(handle_);
     handle_ = INVALID_HANDLE_VALUE;
@@ -116,61 +116,50 @@ void WinSerialDevice::Close() {
 }
 
 void WinSerialDevice::Listen() {
-    while (IsOpen()) {
-        DWORD errors = 0;
-        COMSTAT status{};
-        if (!ClearCommError(handle_, &errors, &status)) return Gone();
-        const DWORD want = std::clamp<DWORD>(status.cbInQue, 1, incoming_.size());
-        readSince_ = GetTickCount64();
-        if (!ReadFile(handle_, incoming_.data(), want, nullptr, &read_)) {
-            if (GetLastError() != ERROR_IO_PENDING) return Gone();
-            reading_ = true;
-            return;
-        }
-        // Done at once: what was waiting.
-        DWORD got = 0;
-        GetOverlappedResult(handle_, &read_, &got, FALSE);
-        if (!Took(got)) return;
+    DWORD errors = 0;
+    COMSTAT status{};
+    if (!ClearCommError(handle_, &errors, &status)) return Gone();
+    auto read = std::make_unique<Read>();
+    read->device = this;
+    const DWORD want = std::clamp<DWORD>(status.cbInQue, 1, read->bytes.size());
+    if (!ReadFileEx(handle_, read->bytes.data(), want, &read->overlapped, &ReadDone)) {
+        return Gone();
     }
+    read_ = read.release();
+}
+
+void CALLBACK WinSerialDevice::ReadDone(DWORD error, DWORD got, OVERLAPPED* overlapped) {
+    const std::unique_ptr<Read> read(reinterpret_cast<Read*>(overlapped));
+    WinSerialDevice* device = read->device;
+    if (!device) return;  // taken by a poll already, or the port closed
+    device->read_ = nullptr;
+    if (device->Ended(*read, error, got)) emit device->BytesArrived();
 }
 
 bool WinSerialDevice::Collect() {
-    if (!reading_) return false;
+    if (!read_ || !HasOverlappedIoCompleted(&read_->overlapped)) return false;
+    Read* read = std::exchange(read_, nullptr);
+    read->device = nullptr;  // its APC, still to come, only frees it
     DWORD got = 0;
-    if (!GetOverlappedResult(handle_, &read_, &got, FALSE)) {
-        const DWORD error = GetLastError();
-        if (error == ERROR_IO_INCOMPLETE) return false;
-        reading_ = false;
-        if (!TimedOut(error)) {
-            Gone();
-            return false;
-        }
-        got = 0;
-    } else {
-        reading_ = false;
-    }
-    const std::size_t before = received_.size();
-    if (Took(got)) Listen();
-    return received_.size() > before;
+    const bool done = GetOverlappedResult(handle_, &read->overlapped, &got, FALSE);
+    return Ended(*read, done ? ERROR_SUCCESS : GetLastError(), got);
 }
 
-bool WinSerialDevice::Took(DWORD got) {
-    // Nothing long before the read's time ran out: the other end has closed (a pseudo-terminal
-    // reads as at its end from then on).
-    if (got == 0 && GetTickCount64() - readSince_ < kReadWaitMs / 2) {
+bool WinSerialDevice::Ended(const Read& read, DWORD error, DWORD got) {
+    if (error != ERROR_SUCCESS && !TimedOut(error)) {
         Gone();
         return false;
     }
-    received_.insert(received_.end(), incoming_.begin(), incoming_.begin() + got);
-    return true;
-}
-
-void WinSerialDevice::ReadEnded() {
-    if (!reading_) {
-        ResetEvent(read_.hEvent);  // a read taken already, or the port closed
-        return;
+    if (error != ERROR_SUCCESS) got = 0;
+    // Nothing long before the read's time ran out: the other end has closed (a pseudo-terminal
+    // reads as at its end from then on).
+    if (got == 0 && GetTickCount64() - read.since < kReadWaitMs / 2) {
+        Gone();
+        return false;
     }
-    if (Collect()) emit BytesArrived();
+    received_.insert(received_.end(), read.bytes.begin(), read.bytes.begin() + got);
+    Listen();
+    return got > 0;
 }
 
 bool WinSerialDevice::Output(std::uint8_t byte) {

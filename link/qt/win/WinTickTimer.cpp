@@ -3,6 +3,7 @@
 #include <timeapi.h>
 
 #include <algorithm>
+#include <unordered_set>
 
 namespace kdx {
 namespace {
@@ -10,10 +11,25 @@ namespace {
 // CREATE_WAITABLE_TIMER_HIGH_RESOLUTION, which MinGW's headers do not have yet.
 constexpr DWORD kHighResolution = 0x2;
 
+// How often the queued APCs are let in while a loop of the system's own holds the thread.
+constexpr std::chrono::milliseconds kModalLoopPeriod{10};
+
+// The most of a wait spun out on the clock rather than left to the system's timer.
+constexpr std::chrono::microseconds kSpinLimit{1000};
+
+// Runs the APCs queued to this thread, the expiries and the port's reads among them.
+void RunQueuedApcs() { SleepEx(0, TRUE); }
+
+// The timers of this thread. Cancelling a timer does not take back an expiry's APC that is
+// queued already, so an APC calls only a timer that is still there.
+std::unordered_set<const void*>& Live() {
+    thread_local std::unordered_set<const void*> timers;
+    return timers;
+}
+
 }  // namespace
 
 WinTickTimer::WinTickTimer(QObject* parent) : TickTimer(parent) {
-    // Synchronization (auto-reset) timers: the notifier's wait consumes each expiry.
     timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
     highResolution_ = timer_ != nullptr;
     if (!highResolution_) {
@@ -22,14 +38,17 @@ WinTickTimer::WinTickTimer(QObject* parent) : TickTimer(parent) {
         // unless raised to 1 ms.
         timeBeginPeriod(1);
     }
-    notifier_.setHandle(timer_);
-    notifier_.setEnabled(true);
-    connect(&notifier_, &QWinEventNotifier::activated, this, &WinTickTimer::Expired);
+    Live().insert(this);
+    modalLoops_.setInterval(kModalLoopPeriod);
+    connect(&modalLoops_, &QTimer::timeout, this, [this] {
+        RunQueuedApcs();
+        if (!on_) modalLoops_.stop();
+    });
 }
 
 WinTickTimer::~WinTickTimer() {
     Off();
-    notifier_.setEnabled(false);
+    Live().erase(this);
     CloseHandle(timer_);
     if (!highResolution_) timeEndPeriod(1);
 }
@@ -42,6 +61,9 @@ void WinTickTimer::On() {
     on_ = true;
     due_ = SteadyClock().Now() + interval_;
     Arm(interval_);
+    // Started once, not at every step: each start is a call into the system, and under wine a
+    // round trip to its server.
+    if (!modalLoops_.isActive()) modalLoops_.start();
 }
 
 void WinTickTimer::Off() {
@@ -50,20 +72,34 @@ void WinTickTimer::Off() {
 }
 
 void WinTickTimer::Arm(std::chrono::microseconds delay) {
+    ++arms_;
+    // The system's timers come up to a millisecond late (under wine always): the timer is set
+    // to come that much early, and the rest is spun out on the clock.
+    const std::chrono::microseconds early = delay > kSpinLimit ? delay - kSpinLimit : delay;
     LARGE_INTEGER dueTime;
-    dueTime.QuadPart = -10 * delay.count();  // relative, in 100 ns units
-    SetWaitableTimer(timer_, &dueTime, 0, nullptr, nullptr, FALSE);
+    dueTime.QuadPart = -10 * early.count();  // relative, in 100 ns units
+    SetWaitableTimer(timer_, &dueTime, 0, &WinTickTimer::Expiry, this, FALSE);
+}
+
+void CALLBACK WinTickTimer::Expiry(void* self, DWORD, DWORD) {
+    if (Live().contains(self)) static_cast<WinTickTimer*>(self)->Expired();
 }
 
 void WinTickTimer::Expired() {
     if (!on_) return;
-    // An expiry of an earlier arming, or one the system's clock let come a little early, waits
-    // out the rest of the interval.
-    const std::chrono::microseconds now = SteadyClock().Now();
-    if (now < due_) return Arm(due_ - now);
+    // An expiry of an earlier arming, or one the system's clock let come early, waits out the
+    // rest of the interval.
+    std::chrono::microseconds now = SteadyClock().Now();
+    if (now + kSpinLimit < due_) return Arm(due_ - now);
+    while (now < due_) {
+        YieldProcessor();
+        now = SteadyClock().Now();
+    }
     due_ = now + interval_;
-    Arm(interval_);
+    // The engine arms the timer anew at almost every tick; armed once, not twice.
+    const unsigned arms = arms_;
     emit Tick();
+    if (on_ && arms_ == arms) Arm(interval_);
 }
 
 }  // namespace kdx
