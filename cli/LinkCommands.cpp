@@ -32,11 +32,18 @@ class ProgressPrinter {
             if (shown_ && terminal_) err_ << "\n";
             shown_ = false;
             clock_.invalidate();
+            drawn_.invalidate();
             return;
         }
         if (!clock_.isValid()) clock_.start();
         const int bytes = std::min<int>(value, static_cast<int>(layout::kBufferSize));
         if (terminal_) {
+            // Ten redraws a second show it moving; one per byte is a write per byte, which a
+            // console under wine takes a millisecond over, longer than the byte itself.
+            if (bytes < static_cast<int>(layout::kBufferSize) && drawn_.isValid() &&
+                drawn_.elapsed() < kRedrawMs)
+                return;
+            drawn_.start();
             const double seconds = static_cast<double>(clock_.elapsed()) / 1000.0;
             const double left = bytes > 1 ? seconds / bytes * (1024 - bytes) : 0.0;
             const int filled = bytes * 30 / 1024;
@@ -56,6 +63,8 @@ class ProgressPrinter {
     bool shown_ = false;
     int lastLine_ = 0;
     QElapsedTimer clock_;
+    QElapsedTimer drawn_;  // since the bar was last drawn
+    static constexpr qint64 kRedrawMs = 100;
 };
 
 // One link session, alive for one command: the program-wide state as the window has it, its log

@@ -1,11 +1,21 @@
-#include <io.h>
+#include "cli/win/Terminal.h"
 
-#include <cstdio>
-
-#include "cli/Terminal.h"
+#include <windows.h>
 
 namespace kdx {
+namespace {
 
-bool StderrIsTerminal() { return _isatty(_fileno(stderr)) != 0; }
+constinit bool relayedToConsole = false;
+
+}  // namespace
+
+void NoteStderrRelayedToConsole() { relayedToConsole = true; }
+
+// A console, not any character device: NUL is one too, and a bar drawn there is only a write
+// per byte.
+bool StderrIsTerminal() {
+    DWORD mode = 0;
+    return relayedToConsole || GetConsoleMode(GetStdHandle(STD_ERROR_HANDLE), &mode);
+}
 
 }  // namespace kdx

@@ -14,6 +14,7 @@
 #include <thread>
 
 #include "cli/win/ConsoleText.h"
+#include "cli/win/Terminal.h"
 
 namespace {
 
@@ -53,6 +54,7 @@ class ConsoleRelay {
         std::fflush(stderr);
         if (outToConsole) redirected_[0] = _dup2(fd, _fileno(stdout)) == 0;
         if (errToConsole) redirected_[1] = _dup2(fd, _fileno(stderr)) == 0;
+        if (redirected_[1]) kdx::NoteStderrRelayedToConsole();
         _close(fd);
         relay_ = std::thread([this, readEnd] {
             Relay(readEnd);
