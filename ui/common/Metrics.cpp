@@ -47,13 +47,21 @@ void PlaceTwips(QWidget* control, int left, int top, int width, int height) {
 }
 
 QFont FormFont(double pointSize, bool bold) {
-    static const bool hasLayoutFamily =
-        QFontDatabase::families().contains(kLayoutFamily, Qt::CaseInsensitive);
-    QFont font = hasLayoutFamily ? QFont(kLayoutFamily)
-                                 : QFontDatabase::systemFont(QFontDatabase::GeneralFont);
+    // A face the program puts in the layout family's place (its built-in one on Windows) serves
+    // even where the machine has that family, so the window looks alike on every machine.
+    static const QString family = [] {
+        const QString substitute = QFont::substitute(kLayoutFamily);
+        if (substitute.compare(kLayoutFamily, Qt::CaseInsensitive) != 0) return substitute;
+        if (QFontDatabase::families().contains(kLayoutFamily, Qt::CaseInsensitive)) {
+            return QString(kLayoutFamily);
+        }
+        return QString();
+    }();
+    QFont font =
+        family.isEmpty() ? QFontDatabase::systemFont(QFontDatabase::GeneralFont) : QFont(family);
     font.setPointSizeF(pointSize);
     font.setBold(bold);
-    if (!hasLayoutFamily) font.setStretch(StandInStretch(font));
+    if (family != kLayoutFamily) font.setStretch(StandInStretch(font));
     return font;
 }
 
