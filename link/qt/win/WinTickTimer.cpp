@@ -27,10 +27,26 @@ std::unordered_set<const void*>& Live() {
     return timers;
 }
 
+// Whether the timer may be set with a completion routine, tried an hour ahead and cancelled: a
+// timer that refused one would never tick.
+void CALLBACK Nothing(void*, DWORD, DWORD) {}
+
+bool TakesCompletionRoutines(HANDLE timer) {
+    LARGE_INTEGER dueTime;
+    dueTime.QuadPart = -36'000'000'000LL;
+    const bool set = SetWaitableTimer(timer, &dueTime, 0, &Nothing, nullptr, FALSE);
+    CancelWaitableTimer(timer);
+    return set;
+}
+
 }  // namespace
 
 WinTickTimer::WinTickTimer(QObject* parent) : TickTimer(parent) {
     timer_ = CreateWaitableTimerExW(nullptr, nullptr, kHighResolution, TIMER_ALL_ACCESS);
+    if (timer_ && !TakesCompletionRoutines(timer_)) {
+        CloseHandle(timer_);
+        timer_ = nullptr;
+    }
     highResolution_ = timer_ != nullptr;
     if (!highResolution_) {
         timer_ = CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
