@@ -1,11 +1,15 @@
 #include "files/FileSystem.h"
 
+#include <windows.h>
+
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
 
-// Windows: Qt's own files. What it does not do here: count hard links (NameCount says 1), hold
-// a console's close off a save, or keep an owner (the new file gets the folder's permissions).
+// Windows: Qt's own files, and the system's count of a file's names. What it does not do here:
+// hold a console's close off a save, or keep an owner (the new file gets the folder's
+// permissions).
 namespace kdx::files {
 namespace {
 
@@ -49,7 +53,17 @@ std::optional<QByteArray> ReadRegular(const QString& path, qint64 maxBytes, QStr
     return content;
 }
 
-int NameCount(const QString&) { return 1; }
+int NameCount(const QString& path) {
+    const std::wstring name = QDir::toNativeSeparators(path).toStdWString();
+    const HANDLE file =
+        CreateFileW(name.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (file == INVALID_HANDLE_VALUE) return 1;
+    BY_HANDLE_FILE_INFORMATION info{};
+    const bool known = GetFileInformationByHandle(file, &info);
+    CloseHandle(file);
+    return known ? static_cast<int>(info.nNumberOfLinks) : 1;
+}
 
 bool CanCreateIn(const QString& folder, QString& why) {
     const QFileInfo info(folder.isEmpty() ? QString(".") : folder);

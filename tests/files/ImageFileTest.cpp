@@ -4,6 +4,7 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <filesystem>
 
 #include "config/Codec.h"
 #include "tests/support/TempFiles.h"
@@ -118,6 +119,12 @@ TEST_F(Files, AFailedSaveLeavesNoFile) {
     EXPECT_FALSE(SaveImage(Path("short.txt"), ConfigBuffer(500, 0xFF), error));
     EXPECT_FALSE(QFile::exists(Path("short.txt")));
     EXPECT_TRUE(SaveImage(Path("blank.bin"), blank, error));
+    EXPECT_EQ(LoadImage(Path("blank.bin"), error), blank);
+    // A file with a second name is not replaced: the other name would keep the old content.
+    std::filesystem::create_hard_link(Path("blank.bin").toStdWString(),
+                                      Path("second.bin").toStdWString());
+    EXPECT_FALSE(SaveImage(Path("second.bin"), ConfigBuffer(layout::kBufferSize, 0), error));
+    EXPECT_EQ(error.kind, FileError::Kind::NotSaved);
     EXPECT_EQ(LoadImage(Path("blank.bin"), error), blank);
 }
 
