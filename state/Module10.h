@@ -8,6 +8,7 @@
 
 #include "files/ImageFile.h"
 #include "link/ActivityLog.h"
+#include "link/LogMessages.h"
 #include "link/qt/Link.h"
 #include "state/Journal.h"
 #include "state/Ports.h"
@@ -85,6 +86,8 @@ class Module10 : public QObject,
     void SetTap(Tap tap) { link_.SetTap(std::move(tap)); }
 
     void LogMessage(std::string_view message) override;
+    // The log's first line, when the window has come up.
+    void LogStarted() { LogMessage(messages::kProgramStarted); }
 
   signals:
     void Logged(const QString& message);   // one line, as it was logged

@@ -13,7 +13,6 @@
 #include <algorithm>
 
 #include "config/BufferText.h"
-#include "link/LogMessages.h"
 #include "state/Module10.h"
 #include "ui/common/Metrics.h"
 #include "ui/editors/EditorHost.h"
@@ -260,7 +259,7 @@ void Form1::Connect() {
 }
 
 void Form1::StartUp() {
-    LogMessage(Q(std::string(messages::kProgramStarted)));
+    state_.LogStarted();
     Check2Click();
     InitGrids();
     state_.ResetCommandTable();

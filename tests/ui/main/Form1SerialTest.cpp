@@ -308,7 +308,8 @@ class Form1SerialTest : public QObject {
         QFETCH(int, silentFrom);
         QFETCH(int, said);
         VirtualModule::Options options;
-        if (silentFrom) options.faults = {{Fault::Kind::kNoAnswer, silentFrom}};
+        if (silentFrom)
+            options.faults = {{Fault::Kind::kNoAnswer, static_cast<std::size_t>(silentFrom)}};
         StartWindowWith(options);
         if (port) Click(form->Option1);
         Transfer(form->Command2);
