@@ -27,10 +27,10 @@ std::unordered_set<const void*>& Live() {
     return timers;
 }
 
-// Whether the timer may be set with a completion routine, tried an hour ahead and cancelled: a
-// timer that refused one would never tick.
 void CALLBACK Nothing(void*, DWORD, DWORD) {}
 
+// Whether the timer may be set with a completion routine, tried an hour ahead and cancelled: a
+// timer that refused one would never tick.
 bool TakesCompletionRoutines(HANDLE timer) {
     LARGE_INTEGER dueTime;
     dueTime.QuadPart = -36'000'000'000LL;
