@@ -101,13 +101,8 @@ int SheetCommand(const QString& file, const QString& pdfFile, QTextStream& err) 
     }
     const auto setup = ShownSetup(file, err);
     if (!setup) return kExitBadUsage;
-    const QByteArray pdf = SetupSheet(*setup).Pdf();
-    if (pdf.isEmpty()) {
-        err << "kdx17: přehled nelze vytvořit\n";
-        return kExitBadUsage;
-    }
     FileError error;
-    return Saved(ReplaceFile(pdfFile, pdf, error), error, err);
+    return Saved(SetupSheet(*setup).SavePdf(pdfFile, error), error, err);
 }
 
 }  // namespace kdx

@@ -13,13 +13,8 @@ namespace {
 QString Heading(int number, const JournalEntry& entry) {
     return QString("%1  %2  %3  %4  %5  %6")
         .arg(number)
-        .arg(entry.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
-             ProcedureWords(entry.procedure), Visible(entry.port),
-             entry.complete ? entry.outcome
-                            : QString("%1 (zapsáno %2 z 1024 bajtů, uložen zamýšlený obraz)")
-                                  .arg(entry.outcome)
-                                  .arg(entry.written),
-             Visible(EntrySummary(entry.image)));
+        .arg(EntryTime(entry), ProcedureWords(entry.procedure), Visible(entry.port),
+             OutcomeWords(entry), Visible(EntrySummary(entry.image)));
 }
 
 // The entry N counts to from the newest, or a message.

@@ -62,6 +62,11 @@ QString Row(const QStringList& cells, const char* tag = "td") {
     return row + "</tr>\n";
 }
 
+// A part of the page: its heading and its table.
+QString Section(const QString& title, const QString& table) {
+    return "<h2 style=\"font-size:11pt\">" + title + "</h2>\n" + table;
+}
+
 QString Table(const QStringList& titles, const QString& rows) {
     return "<table width=\"100%\" cellspacing=\"0\" cellpadding=\"1\" border=\"1\">" +
            Row(titles, "th") + rows + "</table>\n";
@@ -99,8 +104,9 @@ QString BuildHtml(const SetupModel& setup, QDate date) {
                  row.confirm == words::kYes ? QStringLiteral("ano") : QStringLiteral("ne")});
     }
     if (!commands.isEmpty()) {
-        html += "<h2 style=\"font-size:11pt\">SMS povely</h2>\n" +
-                Table({"č.", "Text SMS", "Co udělá", "Délka impulsu", "Potvrzující SMS"}, commands);
+        html += Section(
+            "SMS povely",
+            Table({"č.", "Text SMS", "Co udělá", "Délka impulsu", "Potvrzující SMS"}, commands));
     }
 
     QString numbers;
@@ -116,8 +122,7 @@ QString BuildHtml(const SetupModel& setup, QDate date) {
     if (!numbers.isEmpty()) {
         QStringList titles = {"č.", "Číslo"};
         for (const char* flag : kFlagWords) titles << QString::fromUtf8(flag);
-        html += "<h2 style=\"font-size:11pt\">Telefonní čísla a co smějí</h2>\n" +
-                Table(titles, numbers);
+        html += Section("Telefonní čísla a co smějí", Table(titles, numbers));
         if (setup.creditKeepAlive) html += "<p>Číslo č. 10 slouží k udržení kreditu.</p>\n";
     }
 
@@ -130,8 +135,7 @@ QString BuildHtml(const SetupModel& setup, QDate date) {
         if (!text.empty()) texts += Row({QString::fromUtf8(kTextNames[t - 1]), Escaped(text)});
     }
     if (!texts.isEmpty()) {
-        html += "<h2 style=\"font-size:11pt\">Texty SMS, které modul posílá</h2>\n" +
-                Table({"Kdy", "Text"}, texts);
+        html += Section("Texty SMS, které modul posílá", Table({"Kdy", "Text"}, texts));
     }
     if (!setup.creditCode.empty()) {
         html +=
@@ -206,6 +210,16 @@ QByteArray SetupSheet::Pdf() const {
     if (!Render(writer)) return {};
     buffer.close();
     return pdf;
+}
+
+bool SetupSheet::SavePdf(const QString& path, FileError& error) const {
+    const QByteArray pdf = Pdf();
+    if (pdf.isEmpty()) {
+        error.kind = FileError::Kind::NotSaved;
+        error.message = QStringLiteral("přehled nelze vytvořit");
+        return false;
+    }
+    return ReplaceFile(path, pdf, error);
 }
 
 }  // namespace kdx

@@ -6,6 +6,7 @@
 #include <QString>
 
 #include "config/SetupModel.h"
+#include "files/ImageFile.h"
 
 class QPagedPaintDevice;
 
@@ -30,6 +31,9 @@ class SetupSheet {
     QImage Picture(int dpi) const;
     // The page as a PDF, its fonts embedded; empty when it could not be made.
     QByteArray Pdf() const;
+    // The PDF put in place as every saved file is; false with the reason when it could not be
+    // made or saved (an old file is then left as it was).
+    bool SavePdf(const QString& path, FileError& error) const;
 
   private:
     QString html_;

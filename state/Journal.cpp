@@ -7,7 +7,6 @@
 #include <QJsonDocument>
 #include <QJsonObject>
 #include <QRandomGenerator>
-#include <QSettings>
 #include <QStandardPaths>
 #include <algorithm>
 
@@ -21,8 +20,6 @@ namespace {
 constexpr const char* kStampFormat = "yyyyMMdd-HHmmss-zzz";
 constexpr int kStampLength = 19;  // the name's sortable part
 constexpr const char* kSettingsKey = "history/enabled";
-
-QSettings Settings() { return ProgramSettings(); }
 
 QString FailureWords(TransferEngine::Failure failure) {
     using Failure = TransferEngine::Failure;
@@ -116,10 +113,10 @@ QString Journal::DefaultFolder() {
 
 bool Journal::Enabled() {
     return qEnvironmentVariable("KDX17_HISTORY") != "0" &&
-           Settings().value(kSettingsKey, true).toBool();
+           ProgramSettings().value(kSettingsKey, true).toBool();
 }
 
-void Journal::SetEnabled(bool on) { Settings().setValue(kSettingsKey, on); }
+void Journal::SetEnabled(bool on) { ProgramSettings().setValue(kSettingsKey, on); }
 
 QString Journal::Folder() const { return folder_.isEmpty() ? DefaultFolder() : folder_; }
 
@@ -165,16 +162,16 @@ bool Journal::Add(const JournalEntry& entry, QString& why) {
             if (stamp <= newestUtc) stamp = newestUtc.addMSecs(1);
         }
     }
+    const QString kind = entry.procedure == TransferEngine::kReadMode ? "read" : "write";
     const QString name = QString("%1-%2-%3.json")
-                             .arg(stamp.toString(kStampFormat),
-                                  entry.procedure == TransferEngine::kReadMode ? "read" : "write")
+                             .arg(stamp.toString(kStampFormat), kind)
                              .arg(QRandomGenerator::global()->bounded(0x10000), 4, 16, QChar('0'));
     const QByteArray bytes(reinterpret_cast<const char*>(entry.image.data()),
                            static_cast<qsizetype>(entry.image.size()));
     QJsonObject root{
         {"time", entry.time.toUTC().toString(Qt::ISODateWithMs)},
         {"port", entry.port},
-        {"procedure", entry.procedure == TransferEngine::kReadMode ? "read" : "write"},
+        {"procedure", kind},
         {"complete", entry.complete},
         {"written", entry.written},
         {"outcome", entry.outcome},
@@ -249,6 +246,17 @@ QString EntrySummary(const ConfigBuffer& image) {
 
 QString ProcedureWords(int procedure) {
     return procedure == TransferEngine::kReadMode ? "čtení" : "zápis";
+}
+
+QString EntryTime(const JournalEntry& entry) {
+    return entry.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss");
+}
+
+QString OutcomeWords(const JournalEntry& entry) {
+    if (entry.complete) return entry.outcome;
+    return QString("%1 (zapsáno %2 z 1024 bajtů, uložen zamýšlený obraz)")
+        .arg(entry.outcome)
+        .arg(entry.written);
 }
 
 }  // namespace kdx

@@ -72,5 +72,9 @@ class Journal {
 QString EntrySummary(const ConfigBuffer& image);
 // "čtení" or "zápis".
 QString ProcedureWords(int procedure);
+// When the entry was kept, in local time to the second.
+QString EntryTime(const JournalEntry& entry);
+// How the procedure ended; a write that ended early says how much of it went out.
+QString OutcomeWords(const JournalEntry& entry);
 
 }  // namespace kdx

@@ -102,7 +102,8 @@ Module10::RequestHandle Module10::Write() {
 }
 
 Module10::RequestHandle Module10::RawWrite() {
-    if (!Busy()) sent_ = Buffer();
+    if (Busy()) return nullptr;
+    sent_ = Buffer();
     return Begin([this](TransferEngine& engine) { engine.StartRawWrite(Buffer()); });
 }
 

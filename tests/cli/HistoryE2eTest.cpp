@@ -3,10 +3,10 @@
 
 #include <QFile>
 #include <QProcess>
-#include <QTemporaryDir>
 
 #include "config/Codec.h"
 #include "sim/VirtualModule.h"
+#include "tests/support/PrivateHome.h"
 
 namespace kdx {
 namespace {
@@ -17,12 +17,9 @@ struct Result {
     QString err;
 };
 
-class HistoryE2e : public ::testing::Test {
+class HistoryE2e : public ::testing::Test, protected test::PrivateHome {
   protected:
     void SetUp() override {
-        qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-        qunsetenv("KDX17_HISTORY");
         SetupModel setup;
         setup.messageTexts.pagerName = "Chata Lipno";
         setup.phoneList[0].number = "+420777123456";
@@ -56,7 +53,6 @@ class HistoryE2e : public ::testing::Test {
                           static_cast<qsizetype>(memory.size()));
     }
 
-    QTemporaryDir home;
     std::unique_ptr<sim::VirtualModule> module;
     QString port;
 };

@@ -4,9 +4,9 @@
 
 #include <QDir>
 #include <QFile>
-#include <QTemporaryDir>
 
 #include "config/Codec.h"
+#include "tests/support/PrivateHome.h"
 
 namespace kdx {
 namespace {
@@ -20,15 +20,8 @@ ConfigBuffer Image(std::uint8_t mark) {
     return image;
 }
 
-class JournalTest : public ::testing::Test {
+class JournalTest : public ::testing::Test, protected test::PrivateHome {
   protected:
-    void SetUp() override {
-        // Never the user's own setting or folder.
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-        qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        qunsetenv("KDX17_HISTORY");
-    }
-    QTemporaryDir home;
     QString folder = home.filePath("history");
 };
 

@@ -13,16 +13,6 @@
 #include "state/Module10.h"
 
 namespace kdx {
-namespace {
-
-QString Outcome(const JournalEntry& entry) {
-    return entry.complete ? entry.outcome
-                          : QString("%1, zapsáno %2 z 1024 bajtů (uložen zamýšlený obraz)")
-                                .arg(entry.outcome)
-                                .arg(entry.written);
-}
-
-}  // namespace
 
 HistoryDialog::HistoryDialog(Module10& state, QWidget* parent) : QDialog(parent), state_(state) {
     setWindowTitle("Historie modulů");
@@ -64,9 +54,8 @@ void HistoryDialog::Fill() {
     list->clear();
     for (const JournalEntry& entry : entries_) {
         list->addTopLevelItem(
-            new QTreeWidgetItem({entry.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
-                                 ProcedureWords(entry.procedure), entry.port, Outcome(entry),
-                                 EntrySummary(entry.image)}));
+            new QTreeWidgetItem({EntryTime(entry), ProcedureWords(entry.procedure), entry.port,
+                                 OutcomeWords(entry), EntrySummary(entry.image)}));
     }
     if (!entries_.empty()) list->setCurrentItem(list->topLevelItem(0));
     where->setText(QString("%1%2").arg(
@@ -89,8 +78,7 @@ bool HistoryDialog::OpenEntry(int row) {
     }
     state_.Document().Take(std::move(*setup), entry.image, SetupDocument::Origin::kModule);
     state_.LogMessage(QString("otevřen záznam historie: %1 %2")
-                          .arg(entry.time.toLocalTime().toString("yyyy-MM-dd HH:mm:ss"),
-                               ProcedureWords(entry.procedure))
+                          .arg(EntryTime(entry), ProcedureWords(entry.procedure))
                           .toStdString());
     return true;
 }

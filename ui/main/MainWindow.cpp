@@ -129,9 +129,8 @@ bool MainWindow::PrintSheet(QPrinter& printer) {
 }
 
 bool MainWindow::SaveSheetPdf(const QString& path) {
-    const QByteArray pdf = SetupSheet(state_.Setup()).Pdf();
     FileError error;
-    if (pdf.isEmpty() || !ReplaceFile(path, pdf, error)) {
+    if (!SetupSheet(state_.Setup()).SavePdf(path, error)) {
         state_.LogMessage(QString(texts::kSheetFailed).arg(error.message).toStdString());
         return false;
     }

@@ -13,6 +13,7 @@
 
 #include "config/Codec.h"
 #include "state/Journal.h"
+#include "tests/support/PrivateHome.h"
 
 namespace kdx {
 namespace {
@@ -24,9 +25,8 @@ mode_t Mode(const QString& path) {
 }
 
 TEST(JournalKill, EveryEntryIsWholeAfterKillsAtRandomMoments) {
-    QTemporaryDir home;
-    qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-    qunsetenv("KDX17_HISTORY");
+    const test::PrivateHome own;
+    const QTemporaryDir& home = own.home;
     const QString folder = home.filePath("history");
     const ConfigBuffer base = EncodeSetup(SetupModel{});
     ::umask(022);  // what most users have: the journal must not rely on a stricter one

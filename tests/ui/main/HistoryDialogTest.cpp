@@ -4,7 +4,6 @@
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <QTreeWidget>
@@ -13,16 +12,15 @@
 #include "sim/VirtualModule.h"
 #include "state/Journal.h"
 #include "state/Module10.h"
+#include "tests/support/PrivateHome.h"
 #include "ui/main/Form1.h"
 #include "ui/main/HistoryDialog.h"
 #include "ui/main/MainWindow.h"
 
 namespace kdx {
 
-class HistoryDialogTest : public QObject {
+class HistoryDialogTest : public QObject, private test::PrivateHome {
     Q_OBJECT
-
-    QTemporaryDir home;
 
     static ConfigBuffer Named(const char* name) {
         SetupModel setup;
@@ -32,12 +30,6 @@ class HistoryDialogTest : public QObject {
     }
 
   private slots:
-    void initTestCase() {
-        qputenv("XDG_DATA_HOME", home.filePath("data").toUtf8());
-        qputenv("XDG_CONFIG_HOME", home.filePath("config").toUtf8());
-        qunsetenv("KDX17_HISTORY");
-    }
-
     void anOpenedEntryIsWrittenBackExactly() {
         // A byte no setup field holds: encoding the setup again would lose it.
         ConfigBuffer backup = Named("Sklad");
